@@ -1,0 +1,19 @@
+# Compiler options shared by every target of the project's own code.
+add_library(tavrel_options INTERFACE)
+target_include_directories(tavrel_options INTERFACE ${PROJECT_SOURCE_DIR})
+target_compile_features(tavrel_options INTERFACE cxx_std_20)
+target_compile_options(tavrel_options INTERFACE
+    -Wall -Wextra -Wshadow -Wdouble-promotion
+    $<$<BOOL:${TAVREL_WERROR}>:-Werror>)
+
+# 32-bit x86 rounds with SSE2 like the 64-bit builds, never with the x87 unit.
+if(CMAKE_SYSTEM_PROCESSOR MATCHES "i[3-6]86")
+    target_compile_options(tavrel_options INTERFACE -msse2 -mfpmath=sse)
+endif()
+
+if(TAVREL_SANITIZE)
+    target_compile_options(tavrel_options INTERFACE
+        -fsanitize=address,undefined,float-cast-overflow -fno-omit-frame-pointer
+        -fno-sanitize-recover=all)
+    target_link_options(tavrel_options INTERFACE -fsanitize=address,undefined,float-cast-overflow)
+endif()

@@ -1,0 +1,18 @@
+// The root interface of every audio component.
+#pragma once
+
+// reset runs on the audio thread (engine reset) or on the user-interface thread (after a chunk
+// load, a sample-rate change); setSampleRate on the user-interface thread.
+class IComponent
+{
+public:
+    virtual ~IComponent() = default;
+    // Brings the component to its silent starting state (buffers, phases, stages).
+    virtual void reset() = 0;
+    virtual float getSampleRate() const = 0;
+    // Stores the rate in Hz and recomputes what depends on it.
+    virtual void setSampleRate(float rateHz) = 0;
+};
+
+// No component is asked for more frames at once; every component buffer holds this many values.
+constexpr int kMaxBlockFrames = 8192;

@@ -1,0 +1,12 @@
+// A stereo processor of the effects chain.
+#pragma once
+
+#include "engine/IComponent.h"
+
+// The engine passes the same two channel pointers as inputs and outputs, so effects work in
+// place. Runs on the audio thread; must not allocate or block.
+class IEffectComponent : public IComponent
+{
+public:
+    virtual void process(float** inputs, float** outputs, int count) = 0;
+};

@@ -1,0 +1,18 @@
+// An on/off switch.
+#include "parameters/BooleanParameter.h"
+
+BooleanParameter::BooleanParameter(const char* prefix, const char* parameterName)
+    : Parameter(prefix, parameterName, "On/Off", 0.0f), boolValue(false)
+{
+    update();
+}
+
+void BooleanParameter::update()
+{
+    boolValue = value >= 0.5f;
+}
+
+void BooleanParameter::getDisplay(char* text) const
+{
+    copyShortText(text, getBool() ? onText : offText);
+}

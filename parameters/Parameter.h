@@ -1,0 +1,42 @@
+// The common part of the parameter classes: value, default, short name and label.
+#pragma once
+
+#include "parameters/IParameter.h"
+#include "parameters/Relaxed.h"
+#include "parameters/TextField.h"
+
+// Stores the normalised value and derives the typed value from it in update(). Values that are
+// not finite fall back to the default and the rest are limited to 0..1 before the typed value is
+// derived: such values only arrive from damaged or foreign chunks, and they must not reach the
+// components (an enumeration index past its table, a NaN in the audio).
+class Parameter : public IParameter
+{
+public:
+    // The short name is prefix, a blank and name ("%s %s"), cut to 7 characters; an empty or
+    // null prefix gives the name alone.
+    Parameter(const char* prefix, const char* parameterName, const char* unitLabel,
+              float defaultNorm);
+
+    Parameter(const Parameter&) = delete;
+    Parameter& operator=(const Parameter&) = delete;
+
+    void resetToDefault() override;
+    float getValue() const override { return value; }
+    void setValue(float newValue) override;
+    void getName(char* text) const override;
+    void getLabel(char* text) const override;
+
+    float getDefaultValue() const { return defaultValue; }
+
+protected:
+    // Recomputes the typed value from the normalised value. Runs on the writer's thread.
+    virtual void update() = 0;
+
+    Relaxed<float> value;
+    const float defaultValue;
+    char name[kShortTextSize];
+    char label[kShortTextSize];
+};
+
+// Limits a normalised value from outside to 0..1; values that are not finite become fallback.
+float sanitizeNormalised(float value, float fallback);

@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Configures and builds one target, or all three: linux (native), win32 (i686), win64 (x86_64).
+#   scripts/build.sh [linux|asan|win32|win64|all]
+# Build trees land in build/<target>; plug-ins and programs in build/<target>/bin.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+jobs=$(nproc 2>/dev/null || echo 2)
+
+build_one() {
+    local target="$1"
+    local dir="build/$target"
+    local options=(-G Ninja -DCMAKE_BUILD_TYPE=Release)
+    case "$target" in
+    linux) ;;
+    asan) options=(-G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVREL_SANITIZE=ON -DTAVREL_BUILD_BENCHMARKS=OFF) ;;
+    win32) options+=(-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake) ;;
+    win64) options+=(-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake) ;;
+    *) echo "unknown target: $target (linux, asan, win32, win64, all)" >&2; exit 2 ;;
+    esac
+    cmake -S . -B "$dir" "${options[@]}" > /dev/null
+    cmake --build "$dir" -j "$jobs"
+}
+
+target="${1:-all}"
+if [ "$target" = "all" ]; then
+    for t in linux win32 win64; do build_one "$t"; done
+else
+    build_one "$target"
+fi

@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# The test command: installs what is missing, builds all three targets from scratch and runs every
+# test, native (release and sanitized) and under Wine. Prints the time of each stage.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+stage_start=0
+declare -a timings=()
+begin() { echo; echo "=== $1"; stage_name="$1"; stage_start=$(date +%s); }
+end() { local t=$(( $(date +%s) - stage_start )); timings+=("$(printf '%-34s %5ds' "$stage_name" "$t")"); }
+trap 'echo; echo "Stage timings:"; printf "  %s\n" "${timings[@]}"' EXIT
+
+total_start=$(date +%s)
+
+begin "install packages"
+scripts/install-deps.sh
+end
+
+begin "format check"
+git ls-files -- '*.cpp' '*.h' | xargs clang-format --dry-run -Werror
+end
+
+rm -rf build/linux build/asan build/win32 build/win64
+
+begin "build linux (release)"
+scripts/build.sh linux
+end
+
+begin "tests linux (release)"
+ctest --test-dir build/linux --output-on-failure -j "$(nproc)"
+end
+
+begin "build linux (asan+ubsan)"
+scripts/build.sh asan
+end
+
+begin "tests linux (asan+ubsan)"
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+    ctest --test-dir build/asan --output-on-failure -j "$(nproc)"
+end
+
+begin "build win32"
+scripts/build.sh win32
+end
+
+begin "build win64"
+scripts/build.sh win64
+end
+
+begin "tests under wine"
+scripts/test-wine.sh
+end
+
+timings+=("$(printf '%-34s %5ds' "total" "$(( $(date +%s) - total_start ))")")
+echo
+echo "All stages passed."
