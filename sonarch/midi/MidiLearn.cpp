@@ -1,0 +1,222 @@
+// Bindings of MIDI controllers to parameters.
+#include "sonarch/midi/MidiLearn.h"
+
+#include "sonarch/parameters/BankInterface.h"
+
+namespace Sonarch::Midi
+{
+
+namespace
+{
+constexpr float kDataByteToNormalised = 1.0f / 127.0f;
+
+bool isDataByte(int value)
+{
+    return value >= 0 && value <= 127;
+}
+} // namespace
+
+MidiLearn::MidiLearn(Parameters::BankInterface* targetBank)
+    : learning(false),
+      learnTarget(0), controllerParameters{}, controllerCounts{}, parameterController{},
+      bank(targetBank)
+{
+    clearLocked();
+}
+
+MidiLearn::~MidiLearn() = default;
+
+bool MidiLearn::isBindable(int parameter) const
+{
+    const int count = bank != nullptr ? bank->getParameterCount() : kMaxParameters;
+    return parameter >= 0 && parameter < kMaxParameters && parameter < count;
+}
+
+void MidiLearn::controlChange(int controller, int value)
+{
+    if (!isDataByte(controller) || !isDataByte(value))
+    {
+        return;
+    }
+    // The editor may hold the lock for the whole of a modal dialog: never wait for it here.
+    if (!tableLock.tryLock())
+    {
+        return;
+    }
+    if (learning)
+    {
+        mapLocked(learnTarget, controller);
+        tableLock.unlock();
+        endLearn();
+        return;
+    }
+    const int count = controllerCounts[controller];
+    if (count > 0 && bank != nullptr)
+    {
+        const float normalised = static_cast<float>(value) * kDataByteToNormalised;
+        bank->lock();
+        for (int i = 0; i < count; ++i)
+        {
+            const int parameter = controllerParameters[controller][i];
+            bank->setParameter(parameter, normalised);
+            bank->notifyParameterChanged(nullptr, parameter);
+        }
+        bank->unlock();
+    }
+    tableLock.unlock();
+}
+
+void MidiLearn::beginLearn()
+{
+    if (!learning)
+    {
+        learning = true;
+        listeners.forEach(nullptr,
+                          [this](MidiLearnListener* listener) { listener->learnBegan(this); });
+    }
+}
+
+void MidiLearn::endLearn()
+{
+    if (learning)
+    {
+        learning = false;
+        listeners.forEach(nullptr,
+                          [this](MidiLearnListener* listener) { listener->learnEnded(this); });
+    }
+}
+
+void MidiLearn::map(int parameter, int controller)
+{
+    ScopedLock guard(tableLock);
+    mapLocked(parameter, controller);
+}
+
+void MidiLearn::mapLocked(int parameter, int controller)
+{
+    if (!isBindable(parameter) || !isDataByte(controller))
+    {
+        return;
+    }
+    unmapLocked(parameter);
+    // A parameter is in at most one list, so a list never holds more than kMaxParameters.
+    controllerParameters[controller][controllerCounts[controller]++] = parameter;
+    parameterController[parameter] = controller;
+}
+
+void MidiLearn::unmap(int parameter)
+{
+    ScopedLock guard(tableLock);
+    unmapLocked(parameter);
+}
+
+void MidiLearn::unmapLocked(int parameter)
+{
+    if (parameter < 0 || parameter >= kMaxParameters)
+    {
+        return;
+    }
+    const int controller = parameterController[parameter];
+    if (controller == kNone)
+    {
+        return;
+    }
+    parameterController[parameter] = kNone;
+    int* list = controllerParameters[controller];
+    int& count = controllerCounts[controller];
+    for (int i = 0; i < count; ++i)
+    {
+        if (list[i] == parameter)
+        {
+            for (int j = i + 1; j < count; ++j)
+            {
+                list[j - 1] = list[j];
+            }
+            --count;
+            break;
+        }
+    }
+}
+
+void MidiLearn::clearAll()
+{
+    ScopedLock guard(tableLock);
+    clearLocked();
+}
+
+void MidiLearn::clearLocked()
+{
+    for (int& count : controllerCounts)
+    {
+        count = 0;
+    }
+    for (int& controller : parameterController)
+    {
+        controller = kNone;
+    }
+}
+
+int MidiLearn::getController(int parameter) const
+{
+    if (parameter < 0 || parameter >= kMaxParameters)
+    {
+        return kNone;
+    }
+    return parameterController[parameter];
+}
+
+int MidiLearn::getBindingCount(int controller) const
+{
+    return isDataByte(controller) ? controllerCounts[controller] : 0;
+}
+
+int MidiLearn::getBoundParameter(int controller, int position) const
+{
+    if (!isDataByte(controller) || position < 0 || position >= controllerCounts[controller])
+    {
+        return kNone;
+    }
+    return controllerParameters[controller][position];
+}
+
+void MidiLearn::write(Parameters::ChunkWriter& writer)
+{
+    ScopedLock guard(tableLock);
+    for (int controller = 0; controller < kControllerCount; ++controller)
+    {
+        const int count = controllerCounts[controller];
+        writer.appendInt32(count);
+        for (int i = 0; i < count; ++i)
+        {
+            writer.appendInt32(controllerParameters[controller][i]);
+        }
+    }
+}
+
+bool MidiLearn::read(Parameters::ChunkReader& reader)
+{
+    ScopedLock guard(tableLock);
+    clearLocked();
+    for (int controller = 0; controller < kControllerCount; ++controller)
+    {
+        std::int32_t count = 0;
+        if (!reader.readInt32(count) || count < 0)
+        {
+            return false;
+        }
+        // Each index takes 4 bytes: a count larger than the data left is damaged, and reading
+        // stops at the end of the data rather than looping over it.
+        for (std::int32_t i = 0; i < count; ++i)
+        {
+            std::int32_t parameter = 0;
+            if (!reader.readInt32(parameter))
+            {
+                return false;
+            }
+            mapLocked(parameter, controller);
+        }
+    }
+    return true;
+}
+
+} // namespace Sonarch::Midi

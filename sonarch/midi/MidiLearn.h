@@ -1,0 +1,97 @@
+// Bindings of MIDI continuous controllers to parameters, learned or chosen from a list.
+#pragma once
+
+#include "engine/Mutex.h"
+#include "parameters/Relaxed.h"
+#include "sonarch/midi/MidiLearnListener.h"
+#include "sonarch/parameters/ChunkReader.h"
+#include "sonarch/parameters/ChunkWriter.h"
+#include "sonarch/parameters/ListenerList.h"
+
+namespace Sonarch::Parameters
+{
+class BankInterface;
+}
+
+namespace Sonarch::Midi
+{
+
+// A parameter is bound to at most one controller; a controller drives any number of parameters,
+// in binding order. The tables are fixed arrays: binding and unbinding never allocate, because a
+// learned controller binds on the audio thread.
+//
+// Threads: controlChange runs on the audio thread. The editor holds the lock (lock/unlock) around
+// its learn menus and dialogs, which may last as long as the user likes, so controlChange only
+// tries the lock and skips the message while the editor holds it. Every other operation that
+// changes the tables takes the lock itself.
+class MidiLearn
+{
+public:
+    static constexpr int kControllerCount = 128;
+    // Parameter indexes that can be bound: 0..kMaxParameters-1, and below the bank's count.
+    static constexpr int kMaxParameters = 128;
+    static constexpr int kNone = -1;
+
+    explicit MidiLearn(Parameters::BankInterface* bank);
+    virtual ~MidiLearn();
+    MidiLearn(const MidiLearn&) = delete;
+    MidiLearn& operator=(const MidiLearn&) = delete;
+
+    // Every control-change message of any channel: controller and value are the raw data bytes
+    // 0..127 (anything else is ignored). While learning, binds the learn target to the
+    // controller and ends learning without applying the value; otherwise writes value / 127 into
+    // every parameter bound to the controller through the bank and tells every bank listener.
+    void controlChange(int controller, int value);
+
+    void setLearnTarget(int parameter) { learnTarget = parameter; }
+    int getLearnTarget() const { return learnTarget; }
+    // Turns learning on (listeners hear learnBegan) unless it is on already.
+    void beginLearn();
+    // Turns learning off (listeners hear learnEnded) if it is on.
+    void endLearn();
+    bool isLearning() const { return learning; }
+
+    // Binds parameter to controller after unbinding it; invalid indexes are ignored.
+    void map(int parameter, int controller);
+    void unmap(int parameter);
+    void clearAll();
+    // The bound controller, or kNone.
+    int getController(int parameter) const;
+    // The parameters bound to a controller, in binding order.
+    int getBindingCount(int controller) const;
+    int getBoundParameter(int controller, int position) const;
+
+    // The table: for controller 0..127 an int32 count and that many int32 parameter indexes,
+    // little-endian.
+    void write(Parameters::ChunkWriter& writer);
+    // Clears all bindings and reads a table. Stops at the end of the data or at a damaged count
+    // and returns false; what was read until then stays. Indexes that cannot be bound are
+    // skipped.
+    bool read(Parameters::ChunkReader& reader);
+
+    void addListener(MidiLearnListener* listener) { listeners.add(listener); }
+    void removeListener(MidiLearnListener* listener) { listeners.remove(listener); }
+
+    // Held by the editor around its MIDI-learn actions (recursive).
+    void lock() { tableLock.lock(); }
+    void unlock() { tableLock.unlock(); }
+
+private:
+    bool isBindable(int parameter) const;
+    void mapLocked(int parameter, int controller);
+    void unmapLocked(int parameter);
+    void clearLocked();
+
+    Relaxed<bool> learning;
+    Relaxed<int> learnTarget;
+    Parameters::ListenerList<MidiLearnListener> listeners;
+    // controllerParameters[c][0..controllerCounts[c]-1]: parameters of controller c in order.
+    int controllerParameters[kControllerCount][kMaxParameters];
+    int controllerCounts[kControllerCount];
+    // parameterController[p]: the controller of parameter p, or kNone.
+    int parameterController[kMaxParameters];
+    Parameters::BankInterface* bank;
+    Mutex tableLock;
+};
+
+} // namespace Sonarch::Midi
