@@ -59,10 +59,12 @@ struct CallLog
 // Thread checks shared by all voices of one collection.
 struct RenderWatch
 {
-    std::atomic<int> rendering{0};            // voices inside process just now
-    std::atomic<int> resetsWhileRendering{0}; // resets of a voice part while a voice rendered
-    std::atomic<bool> holdRender{false};      // voice 0 waits inside process while this is set
-    std::atomic<bool> holding{false};         // voice 0 is waiting inside process
+    std::atomic<int> rendering{0};              // voices inside process just now
+    std::atomic<int> resetsWhileRendering{0};   // resets of a voice part while a voice rendered
+    std::atomic<bool> holdRender{false};        // voice 0 waits inside process while this is set
+    std::atomic<bool> holding{false};           // voice 0 is waiting inside process
+    std::atomic<std::thread::id> audioThread{}; // when set, resets from other threads count
+    std::atomic<int> foreignResets{0};
 };
 
 // A part of a test voice in every one of its lists.
@@ -82,6 +84,11 @@ public:
         if (watch.rendering.load() > 0)
         {
             ++watch.resetsWhileRendering;
+        }
+        const std::thread::id audio = watch.audioThread.load();
+        if (audio != std::thread::id() && audio != std::this_thread::get_id())
+        {
+            ++watch.foreignResets;
         }
         resets.fetch_add(1);
         log.add({'X', source, part, 0, 0, 0, 0.0f});
