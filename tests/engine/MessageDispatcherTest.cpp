@@ -259,8 +259,9 @@ TEST_F(MessageDispatcherTest, QueueKeepsTimeOrderBeyondItsReservedRoom)
         dispatcher->enqueue({offset, 0xB0, identity / 128, identity % 128});
     }
     EXPECT_EQ(withinReserve, 0);
-    std::stable_sort(expected.begin(), expected.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    // By offset, then by arrival (std::stable_sort would take nothrow new, which the counting
+    // operator new of the test binary does not replace).
+    std::sort(expected.begin(), expected.end());
     render(256);
     ASSERT_EQ(controlLog.calls.size(), 5000u) << "seed " << seed;
     for (std::size_t i = 0; i < expected.size(); ++i)
