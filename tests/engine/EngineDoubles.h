@@ -2,7 +2,6 @@
 #pragma once
 
 #include "engine/IEffectComponent.h"
-#include "engine/ISynthComponent.h"
 #include "engine/IVoiceFactory.h"
 #include "engine/Voice.h"
 #include "parameters/FloatParameter.h"
@@ -15,9 +14,9 @@
 
 // One recorded call. kind: 'T' trigger(a = previousNote, b = note, c = velocity), 'R' release(a =
 // velocity), 'C' controlChange(a = controller, value), 'B' bend(value), 'P' press(value), 'X'
-// reset, 'G' global process(a = count), 'E' effect process(a = left offset, b = count, c = right
-// offset, value = left value at the offset). source: voice index, or -1 for a global component
-// or effect; part: the position of the recording member in the voice's lists.
+// reset, 'G' process(a = count) of a global component, 'E' effect process(a = left offset, b =
+// count, c = right offset, value = left value at the offset). source: voice index, negative for
+// components outside the voices; part: position of the recording member in the voice's lists.
 struct Call
 {
     char kind;
@@ -40,7 +39,7 @@ struct CallLog
             calls.push_back(call);
         }
     }
-    // The calls of one kind, from the first part of each voice only.
+    // The calls of one kind from part 0 (the first part of a voice, or a lone component).
     std::vector<Call> of(char kind) const
     {
         std::vector<Call> found;
@@ -60,14 +59,14 @@ struct CallLog
 struct RenderWatch
 {
     std::atomic<int> rendering{0};              // voices inside process just now
-    std::atomic<int> resetsWhileRendering{0};   // resets of a voice part while a voice rendered
-    std::atomic<bool> holdRender{false};        // voice 0 waits inside process while this is set
+    std::atomic<int> resetsWhileRendering{0};   // part resets while a voice rendered
+    std::atomic<bool> holdRender{false};        // voice 0 waits inside process while set
     std::atomic<bool> holding{false};           // voice 0 is waiting inside process
     std::atomic<std::thread::id> audioThread{}; // when set, resets from other threads count
     std::atomic<int> foreignResets{0};
 };
 
-// A part of a test voice in every one of its lists.
+// A member of every list of a test voice; alone, it also serves as a global component.
 class RecordingPart : public ISynthComponent,
                       public ITriggerable,
                       public IControllable,
@@ -75,27 +74,20 @@ class RecordingPart : public ISynthComponent,
                       public IPressable
 {
 public:
-    RecordingPart(CallLog& callLog, RenderWatch& renderWatch, int voiceIndex, int partIndex)
-        : log(callLog), watch(renderWatch), source(voiceIndex), part(partIndex)
+    RecordingPart(CallLog& callLog, RenderWatch& renderWatch, int sourceIndex, int partIndex)
+        : log(callLog), watch(renderWatch), source(sourceIndex), part(partIndex)
     {
     }
     void reset() override
     {
-        if (watch.rendering.load() > 0)
-        {
-            ++watch.resetsWhileRendering;
-        }
+        watch.resetsWhileRendering += watch.rendering.load() > 0 ? 1 : 0;
         const std::thread::id audio = watch.audioThread.load();
-        if (audio != std::thread::id() && audio != std::this_thread::get_id())
-        {
-            ++watch.foreignResets;
-        }
-        resets.fetch_add(1);
+        watch.foreignResets += audio != std::thread::id() && audio != std::this_thread::get_id();
         log.add({'X', source, part, 0, 0, 0, 0.0f});
     }
     float getSampleRate() const override { return rate; }
     void setSampleRate(float rateHz) override { rate = rateHz; }
-    void process(int) override {}
+    void process(int count) override { log.add({'G', source, part, count, 0, 0, 0.0f}); }
     const float* getOutput() const override { return nullptr; }
     void trigger(int previousNote, int note, int velocity) override
     {
@@ -109,7 +101,6 @@ public:
     void bend(float amount) override { log.add({'B', source, part, 0, 0, 0, amount}); }
     void press(float pressure) override { log.add({'P', source, part, 0, 0, 0, pressure}); }
 
-    std::atomic<int> resets{0};
     float rate = 0.0f;
 
 private:
@@ -165,16 +156,13 @@ public:
     void process(float* buffer, int count) override
     {
         ++watch.rendering;
-        if (index == 0 && watch.holdRender.load())
+        const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (index == 0 && watch.holdRender.load() && std::chrono::steady_clock::now() < giveUp)
         {
             watch.holding = true;
-            const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-            while (watch.holdRender.load() && std::chrono::steady_clock::now() < giveUp)
-            {
-                std::this_thread::yield();
-            }
-            watch.holding = false;
+            std::this_thread::yield();
         }
+        watch.holding = false;
         for (int i = 0; sounding && i < count; ++i)
         {
             buffer[i] += 1.0f;
@@ -207,23 +195,8 @@ public:
     std::vector<TestVoice*> made;
 };
 
-// A global component: logs process sizes and resets.
-class RecordingComponent : public ISynthComponent
-{
-public:
-    explicit RecordingComponent(CallLog& callLog) : log(callLog) {}
-    void reset() override { log.add({'X', -1, 0, 0, 0, 0, 0.0f}); }
-    float getSampleRate() const override { return 44100.0f; }
-    void setSampleRate(float) override {}
-    void process(int count) override { log.add({'G', -1, 0, count, 0, 0, 0.0f}); }
-    const float* getOutput() const override { return nullptr; }
-
-private:
-    CallLog& log;
-};
-
-// An effect: logs where in the output buffers each piece starts, its size and the left value
-// there, and whether it was asked to work in place.
+// An effect that records where each piece starts in the output buffers (relative to base, the
+// outputs handed to render), its size, the left value there, and whether it works in place.
 class RecordingEffect : public IEffectComponent
 {
 public:
@@ -237,7 +210,7 @@ public:
         log.add({'E', -1, 0, static_cast<int>(inputs[0] - base[0]), count,
                  static_cast<int>(inputs[1] - base[1]), inputs[0][0]});
     }
-    float** base = nullptr; // the outputs handed to render
+    float** base = nullptr;
     bool inPlace = true;
 
 private:

