@@ -53,7 +53,8 @@ public:
     // Also the note-on with velocity 0 (velocity 0). note 0..127; others are ignored.
     void noteOff(int note, int velocity);
     // Ends all notes, empties the lists and held keys, lifts the pedal, rebuilds the free list for
-    // the mode and resets the voices at once. lastNote and lastVelocity are kept.
+    // the mode and resets the voices at once, so callers hold the dispatcher's lock (or nothing
+    // renders yet). lastNote and lastVelocity are kept.
     void reset();
     // Resets the voices if a write of "Poly" asked for it since the last time. Audio thread.
     void applyPendingReset();
