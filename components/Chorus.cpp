@@ -137,10 +137,7 @@ void Chorus::setSampleRate(float rateHz)
 
     mixSampleRate = usableRate;
     const float nyquist = usableRate * 0.5f;
-    if (mixFrequency > nyquist)
-    {
-        mixFrequency = nyquist;
-    }
+    mixFrequency = kMixFrequencyHz < nyquist ? kMixFrequencyHz : nyquist;
     mixCoefficient = onePoleCoefficient(mixFrequency, mixSampleRate);
     updateSweepRate();
     reset();

@@ -9,9 +9,8 @@
 
 #include <limits>
 #include <memory>
-#include <string>
 
-using TestEffects::ConstantSource;
+using namespace TestEffects;
 
 namespace
 {
@@ -21,87 +20,59 @@ class PannerProgrammerTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        panner = std::make_unique<Panner>();
-        programmer = std::make_unique<PannerProgrammer>(*panner, &lfo1, &lfo2);
         panner->setValue(0, 1.0f);  // on
         panner->setValue(2, 1.0f);  // full modulation level
-        panner->setValue(1, 0.25f); // position for the position mode
+        panner->setValue(1, 0.25f); // the position mode's setting
         panner->reset();            // no glide
     }
 
-    // The right channel's share of a constant 1.0 over one block.
+    // The right channel's share of a constant 1.0.
     float rightShare()
     {
-        TestEffects::StereoSignal signal(16);
-        for (float& x : signal.left)
-        {
-            x = 1.0f;
-        }
-        TestEffects::render(*panner, signal, 16);
+        StereoSignal signal(16);
+        signal.left.assign(16, 1.0f);
+        render(*panner, signal, 16);
         return signal.right[15];
     }
 
-    std::string display(int index) const
-    {
-        char text[8] = {};
-        programmer->getDisplay(index, text);
-        return text;
-    }
+    std::string shown() const { return text(*programmer, 0, Text::kDisplay); }
 
     ConstantSource lfo1{1.0f};
     ConstantSource lfo2{-1.0f};
-    std::unique_ptr<Panner> panner;
-    std::unique_ptr<PannerProgrammer> programmer;
+    std::unique_ptr<Panner> panner = std::make_unique<Panner>();
+    std::unique_ptr<PannerProgrammer> programmer =
+        std::make_unique<PannerProgrammer>(*panner, &lfo1, &lfo2);
 };
 
 } // namespace
 
-TEST_F(PannerProgrammerTest, SelectionInstallsTheChosenLfo)
+TEST_F(PannerProgrammerTest, SelectionInstallsTheChosenLfoOrReturnsToThePosition)
 {
-    EXPECT_FLOAT_EQ(rightShare(), 0.25f); // "None" by default: position mode
-
-    programmer->setValue(0, 0.5f);
-    EXPECT_EQ(display(0), "LFO 1");
-    EXPECT_FLOAT_EQ(rightShare(), 1.0f);
-
-    programmer->setValue(0, 1.0f);
-    EXPECT_EQ(display(0), "LFO 2");
-    EXPECT_FLOAT_EQ(rightShare(), 0.0f);
-
-    programmer->setValue(0, 0.0f);
-    EXPECT_EQ(display(0), "None");
+    expectTexts(*programmer, {"P MSrc"}, {"Source"}, {"None"});
     EXPECT_FLOAT_EQ(rightShare(), 0.25f);
-}
-
-TEST_F(PannerProgrammerTest, DamagedValuesStayInsideTheSourceTable)
-{
-    programmer->setValue(0, 7.0f); // clamped to 1: LFO 2
-    EXPECT_EQ(display(0), "LFO 2");
-    EXPECT_FLOAT_EQ(rightShare(), 0.0f);
-    programmer->setValue(0, std::numeric_limits<float>::quiet_NaN()); // the default, None
-    EXPECT_EQ(display(0), "None");
-    EXPECT_FLOAT_EQ(rightShare(), 0.25f);
+    const struct
+    {
+        float value;
+        const char* item;
+        float share;
+    } cases[] = {{0.5f, "LFO 1", 1.0f},
+                 {1.0f, "LFO 2", 0.0f},
+                 {0.0f, "None", 0.25f},
+                 {7.0f, "LFO 2", 0.0f}, // damaged values stay inside the table
+                 {std::numeric_limits<float>::quiet_NaN(), "None", 0.25f}};
+    for (const auto& c : cases)
+    {
+        programmer->setValue(0, c.value);
+        EXPECT_EQ(shown(), c.item) << c.value;
+        EXPECT_EQ(text(*programmer, 0, Text::kLongDisplay), c.item);
+        EXPECT_FLOAT_EQ(rightShare(), c.share) << c.value;
+    }
 }
 
 TEST_F(PannerProgrammerTest, ResetParameterLeavesTheInstalledSource)
 {
     programmer->setValue(0, 0.5f);
     programmer->resetParameter(0);
-    EXPECT_EQ(display(0), "None");
-    EXPECT_FLOAT_EQ(rightShare(), 1.0f); // LFO 1 still drives the pan
-}
-
-TEST_F(PannerProgrammerTest, NameLabelAndTexts)
-{
-    ASSERT_EQ(programmer->getParameterCount(), 1);
-    char text[8];
-    programmer->getName(0, text);
-    EXPECT_STREQ(text, "P MSrc");
-    programmer->getLabel(0, text);
-    EXPECT_STREQ(text, "Source");
-    char longText[24];
-    programmer->setValue(0, 0.5f);
-    programmer->getLongDisplay(0, longText);
-    EXPECT_STREQ(longText, "LFO 1");
-    EXPECT_FLOAT_EQ(programmer->getValue(0), 0.5f);
+    EXPECT_EQ(shown(), "None");
+    EXPECT_FLOAT_EQ(rightShare(), 1.0f); // LFO 1 still drives the pan until the next write
 }
