@@ -8,7 +8,7 @@
 class SmoothParameter : public IParameter
 {
 public:
-    explicit SmoothParameter(IProgrammable& target) : target(target) {}
+    explicit SmoothParameter(IProgrammable& programmable) : target(programmable) {}
 
     SmoothParameter(const SmoothParameter&) = delete;
     SmoothParameter& operator=(const SmoothParameter&) = delete;

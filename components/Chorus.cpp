@@ -1,0 +1,248 @@
+// The stereo chorus.
+#include "components/Chorus.h"
+
+#include "components/FastMath.h"
+
+#include <cmath>
+#include <numbers>
+
+namespace
+{
+enum Index
+{
+    kEnabled = 0,
+    kCentreDelay = 1,
+    kDepth = 2,
+    kFeedback = 3,
+    kFrequency = 4,
+    kMix = 5,
+};
+
+// Just below 1/176400: 44100 Hz gives a line of 4095 samples, 48000 Hz one of 4458.
+constexpr float kLinePerHz = 0.0000056689341f;
+// The shortest line kept for absurd rates, so the centre delay and the wrap stay meaningful.
+constexpr int kMinLineLength = 16;
+
+float onePoleCoefficient(float frequencyHz, float rateHz)
+{
+    return static_cast<float>(1.0 -
+                              std::exp(-2.0 * std::numbers::pi * static_cast<double>(frequencyHz) /
+                                       static_cast<double>(rateHz)));
+}
+
+// One channel's interpolated read at delaySamples behind writePos. The delay is held between
+// 1 sample and the line length minus one: the sample at writePos has not been written yet this
+// step, so a shorter delay would reach back a whole line instead of to the newest sample.
+inline float readLine(const float* line, int lineLength, int writePos, float delaySamples)
+{
+    const float longest = static_cast<float>(lineLength - 1);
+    if (!(delaySamples >= 1.0f))
+    {
+        delaySamples = 1.0f;
+    }
+    else if (delaySamples > longest)
+    {
+        delaySamples = longest;
+    }
+    // The fraction is taken before wrapping: adding the length first would round it to the
+    // coarser resolution near the line's end.
+    const float position = static_cast<float>(writePos) - delaySamples;
+    int whole = static_cast<int>(position);
+    if (static_cast<float>(whole) > position)
+    {
+        --whole; // floor below zero
+    }
+    const float fraction = position - static_cast<float>(whole);
+    if (whole < 0)
+    {
+        whole += lineLength;
+    }
+    const int next = whole + 1 == lineLength ? 0 : whole + 1;
+    const float a = line[whole];
+    const float b = line[next];
+    return a + (b - a) * fraction + kAntiDenormal;
+}
+} // namespace
+
+Chorus::Chorus()
+    : centreDelay(false, Smoother::kDisplayPerSampleRate, "Ch Dly", "ms", 1.0f, 1024.0f),
+      depth(false, Smoother::kDisplayValue, "Ch Dpth", "Level", 0.15f, 1.0f), mixTarget(0.0f),
+      enabled("Ch", "On"), centreDelayParameter(centreDelay), depthParameter(depth),
+      feedback("Ch", "FB", "Level", 0.0f, 0.0f, 0.99f, false),
+      frequency("Ch", "Freq", "Hz", 0.2f, 0.0f, 4.0f, false), mixLevel("Ch", "Mix", 0.0f),
+      sweepRate(0.0f), clearRequested(false)
+{
+    addParameter(enabled);
+    addParameter(centreDelayParameter);
+    addParameter(depthParameter);
+    addParameter(feedback);
+    addParameter(frequency);
+    addParameter(mixLevel);
+    mixTarget = mixLevel.getReal();
+    mix = mixTarget;
+    updateSweepRate();
+}
+
+void Chorus::updateSweepRate()
+{
+    sweepRate =
+        static_cast<float>(2.0 * std::numbers::pi * static_cast<double>(frequency.getReal()) /
+                           static_cast<double>(mixSampleRate));
+}
+
+void Chorus::reset()
+{
+    clearRequested = false;
+    sine = 0.0f;
+    cosine = 1.0f;
+    writePosition = 0;
+    for (int i = 0; i < len; ++i)
+    {
+        left[i] = 0.0f;
+        right[i] = 0.0f;
+    }
+    centreDelay.reset();
+    depth.reset();
+    mix = mixTarget;
+}
+
+void Chorus::setSampleRate(float rateHz)
+{
+    sampleRate = rateHz;
+    // Rates outside any host's range only keep the arithmetic defined.
+    float usableRate = rateHz;
+    if (!(usableRate >= 1000.0f))
+    {
+        usableRate = 1000.0f;
+    }
+    else if (usableRate > 1.0e6f)
+    {
+        usableRate = 1.0e6f;
+    }
+
+    // In double: single precision would round 44100 x kLinePerHz up to exactly 0.25 and give
+    // 4096 instead of 4095.
+    const double lineSamples = static_cast<double>(usableRate) * static_cast<double>(kLinePerHz) *
+                               static_cast<double>(kMaxLineLength);
+    len = lineSamples < static_cast<double>(kMaxLineLength) ? static_cast<int>(lineSamples)
+                                                            : kMaxLineLength;
+    if (len < kMinLineLength)
+    {
+        len = kMinLineLength;
+    }
+
+    centreDelay.setSampleRate(rateHz);
+    centreDelay.setScale(static_cast<float>(len) * 0.25f);
+    depth.setSampleRate(rateHz);
+
+    mixSampleRate = usableRate;
+    const float nyquist = usableRate * 0.5f;
+    mixFrequency = kMixFrequencyHz < nyquist ? kMixFrequencyHz : nyquist;
+    mixCoefficient = onePoleCoefficient(mixFrequency, mixSampleRate);
+    updateSweepRate();
+    reset();
+}
+
+void Chorus::parameterChanged(int index)
+{
+    switch (index)
+    {
+    case kEnabled:
+        if (enabled.getBool())
+        {
+            clearRequested = true;
+        }
+        break;
+    case kFrequency:
+        updateSweepRate();
+        break;
+    case kMix:
+        mixTarget = mixLevel.getReal();
+        break;
+    default:
+        break;
+    }
+}
+
+void Chorus::process(float** inputs, float** outputs, int count)
+{
+    if (count <= 0)
+    {
+        return;
+    }
+    if (count > kMaxBlockFrames)
+    {
+        count = kMaxBlockFrames;
+    }
+    if (clearRequested)
+    {
+        reset();
+    }
+
+    centreDelay.process(count);
+    depth.process(count);
+
+    const float targetNow = mixTarget;
+    const float coefficient = mixCoefficient;
+    float mixNow = mix;
+    const float* inLeft = inputs[0];
+    const float* inRight = inputs[1];
+    float* outLeft = outputs[0];
+    float* outRight = outputs[1];
+
+    if (!enabled.getBool())
+    {
+        for (int i = 0; i < count; ++i)
+        {
+            mixNow = mixNow + (targetNow - mixNow) * coefficient + kAntiDenormal;
+        }
+        mix = mixNow;
+        for (int i = 0; i < count && inLeft != outLeft; ++i)
+        {
+            outLeft[i] = inLeft[i];
+        }
+        for (int i = 0; i < count && inRight != outRight; ++i)
+        {
+            outRight[i] = inRight[i];
+        }
+        return;
+    }
+
+    const float fb = feedback.getReal();
+    const float w = sweepRate;
+    const float* delaySamples = centreDelay.getOutput();
+    const float* depthOctaves = depth.getOutput();
+    const int lineLength = len;
+    int position = writePosition;
+    float s = sine;
+    float c = cosine;
+
+    for (int i = 0; i < count; ++i)
+    {
+        mixNow = mixNow + (targetNow - mixNow) * coefficient + kAntiDenormal;
+
+        // Coupled sine/cosine: two multiplies per sample, amplitude stays at 1.
+        s = s + w * c;
+        c = c - w * s;
+
+        const float centre = delaySamples[i];
+        const float d = depthOctaves[i];
+
+        const float dryLeft = inLeft[i];
+        const float wetLeft = readLine(left, lineLength, position, fastExp2(d * s) * centre);
+        left[position] = fb * wetLeft + dryLeft;
+        outLeft[i] = dryLeft + wetLeft * mixNow;
+
+        const float dryRight = inRight[i];
+        const float wetRight = readLine(right, lineLength, position, fastExp2(d * c) * centre);
+        right[position] = fb * wetRight + dryRight;
+        outRight[i] = dryRight + wetRight * mixNow;
+
+        position = position + 1 == lineLength ? 0 : position + 1;
+    }
+
+    mix = mixNow;
+    writePosition = position;
+    sine = s;
+    cosine = c;
+}

@@ -1,0 +1,106 @@
+// The stereo echo: two lines of up to one second, normal or ping-pong, free or tempo-synced.
+#pragma once
+
+#include "components/Smoother.h"
+#include "engine/IEffectComponent.h"
+#include "parameters/BooleanParameter.h"
+#include "parameters/DecibelParameter.h"
+#include "parameters/EnumParameter.h"
+#include "parameters/FloatParameter.h"
+#include "parameters/ParameterList.h"
+#include "parameters/Relaxed.h"
+
+#include <cstdint>
+
+// Each channel reads its line a whole number of samples back (the delay time, a fraction of the
+// line, rounded up), writes input plus feedback, and outputs dry plus wet. In ping-pong mode
+// each channel's input and feedback go into the other line, so echoes alternate sides. Delay-time
+// changes glide (bending the echoes' pitch meanwhile); the wet level glides in 0.05 s.
+//
+// Parameters: 0 "D On", 1 "D FB", 2 "D LDly", 3 "D PanD", 4 "D RDly", 5 "D Mix", 6 "D Sync".
+// Indexes 2 and 4 also feed the note values "LSync" and "RSync" (1/8 .. 1/1 of a beat), which
+// give their label and text while Sync is on; the times then follow setTempo.
+// Threads: writes store values and targets only. On and Sync ask for a clear of the lines, which
+// the audio thread performs at its next process; reset and setSampleRate clear directly and must
+// not run during a process (the engine holds its render lock around them).
+class Delay : public IEffectComponent, public ParameterList
+{
+public:
+    static constexpr int kMaxLineLength = 192000;
+
+    Delay();
+
+    Delay(const Delay&) = delete;
+    Delay& operator=(const Delay&) = delete;
+
+    // Empties the lines; delay times and wet level jump to their targets. The write position
+    // is kept.
+    void reset() override;
+    float getSampleRate() const override { return sampleRate; }
+    // One second of line (at most 192000 samples); the times keep their settings as fractions of
+    // the line. Then resets.
+    void setSampleRate(float rateHz) override;
+    // Writes dry plus wet into both channels (in place); count 1..kMaxBlockFrames. While off,
+    // only the wet-level glide advances.
+    void process(float** inputs, float** outputs, int count) override;
+
+    // Host tempo in beats per minute, on the audio thread before a block. With Sync on, each
+    // delay time glides to its note value of a beat, limited to the line. Tempos that are not
+    // positive and finite are ignored.
+    void setTempo(double bpm);
+
+    void getLabel(int index, char* text) const override;
+    void getDisplay(int index, char* text) const override;
+    void getLongDisplay(int index, char* text) const override;
+
+    int getLineLength() const { return len; }
+
+protected:
+    void parameterChanged(int index) override;
+
+private:
+    static constexpr float kOvershoot = 0.0001f;
+    static constexpr float kGlideSeconds = 0.05f;
+
+    void setWetTarget(float level);
+    // Sends a setting to a delay-time smoother unless it already has it (no needless glides).
+    static void setDelaySetting(Smoother& smoother, float setting);
+
+    int len = 44100;
+
+    // Parameters
+    Smoother leftDelay;
+    Smoother rightDelay;
+
+    // Wet-level glide. Every Mix write bumps wetVersion; the audio thread starts a glide when it
+    // differs from seenWetVersion.
+    float wetSampleRate = 44100.0f;
+    Relaxed<float> wetTarget;
+    float wetOvershoot = 0.0f;
+    float wet = 0.0f;
+    bool wetFinished = true;
+    bool wetFalling = false;
+    float wetCoefficient;
+    Relaxed<std::uint32_t> wetVersion;
+    std::uint32_t seenWetVersion = 0;
+
+    BooleanParameter enabled;
+    FloatParameter feedback;
+    FloatParameter leftTime;
+    BooleanParameter pingPong;
+    FloatParameter rightTime;
+    DecibelParameter mixLevel;
+    BooleanParameter sync;
+    EnumParameter leftSync;
+    EnumParameter rightSync;
+
+    float sampleRate = 44100.0f;
+
+    // Buffers
+    float left[kMaxLineLength] = {};
+    float right[kMaxLineLength] = {};
+
+    // State
+    int writePosition = 0;
+    Relaxed<bool> clearRequested;
+};
