@@ -237,7 +237,6 @@ void Lfo::updateTimeInfo(bool playing, double tempo, double ppqPosition)
 
 void Lfo::resetParameter(int index)
 {
-    // Through setValue, so that the shadow, the increment and the depth follow the default.
     const Parameter* const ownParameters[] = {&spd, &shpe, &mw, &sync};
     if (isIndex(index))
     {

@@ -1,5 +1,4 @@
-// The global low-frequency oscillator: six shapes, free or tempo-locked rate, wheel-controlled
-// depth.
+// The global LFO: six shapes, a free or tempo-locked rate and a depth under the modulation wheel.
 #pragma once
 
 #include "engine/IControllable.h"
@@ -34,6 +33,8 @@ public:
     };
     static constexpr int kShapeCount = 6;
     static constexpr int kNoteValueCount = 8;
+    // The fastest tempo taken from a host, in beats per minute; anything above is not a tempo.
+    static constexpr double kMaxTempoBpm = 10000.0;
 
     enum ParameterIndex
     {
@@ -63,18 +64,19 @@ public:
 
     // Once per host block with the host's transport: tempo in beats per minute, song position in
     // quarter notes. With Sync on, the rate follows the tempo, and while playing the phase is
-    // locked to the song position. Values a host cannot mean (a tempo that is not a positive
-    // finite number of at most kMaxTempoBpm, a position that is not finite or too large to have
-    // a fraction) leave the rate or the phase as they were.
+    // locked to the song position (positions before the song start too). Values a host cannot
+    // mean (a tempo that is not a positive finite number of at most kMaxTempoBpm, a position that
+    // is not finite or too large to have a fraction) leave the rate or the phase as they were.
+    // Locking the phase back by less than half a cycle is a correction, not a new cycle: the
+    // sample-and-hold does not draw for it.
     void updateTimeInfo(bool playing, double tempo, double ppqPosition);
 
+    // Writes the default through setValue, so that the shadow, the rate and the depth follow.
     void resetParameter(int index) override;
     void setValue(int index, float value) override;
     void getLabel(int index, char* text) const override;
     void getDisplay(int index, char* text) const override;
     void getLongDisplay(int index, char* text) const override;
-
-    static constexpr double kMaxTempoBpm = 10000.0;
 
 private:
     bool showsNoteValue(int index) const { return index == kSpd && sync.getBool(); }

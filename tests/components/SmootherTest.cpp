@@ -1,8 +1,6 @@
 // The gliding level control: curves, glide times, states and texts.
 #include "components/Smoother.h"
 
-#include "tests/support/AllocationCounter.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -232,16 +230,4 @@ TEST(SmootherTest, AfterAGlideEveryBlockSizeReadsTheTarget)
     const float* out = level->getOutput();
     EXPECT_TRUE(
         std::all_of(out, out + kMaxBlockFrames, [&](float v) { return v == level->getTarget(); }));
-}
-
-TEST(SmootherTest, ProcessingAllocatesNothing)
-{
-    auto level = std::make_unique<Smoother>(true, Smoother::kDisplayDecibels, "L", "", 0.0f, 1.0f);
-    level->setValue(0, 1.0f);
-    TestAllocation::Scope scope;
-    for (int block = 0; block < 10; ++block)
-    {
-        level->process(kMaxBlockFrames);
-    }
-    EXPECT_EQ(scope.count(), 0);
 }

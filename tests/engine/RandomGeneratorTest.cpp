@@ -50,24 +50,3 @@ TEST(RandomGeneratorTest, SameSeedSameSequenceOnEveryPlatform)
     RandomGenerator fresh;
     EXPECT_EQ(fresh.next(), 41); // the default seed is 1
 }
-
-TEST(RandomGeneratorTest, BipolarValuesSpanMinusOneToOne)
-{
-    RandomGenerator random(5u);
-    double sum = 0.0;
-    float low = 1.0f;
-    float high = -1.0f;
-    constexpr int kDraws = 200000;
-    for (int i = 0; i < kDraws; ++i)
-    {
-        const float v = random.nextBipolar();
-        ASSERT_GE(v, -1.0f);
-        ASSERT_LE(v, 1.0f);
-        low = std::min(low, v);
-        high = std::max(high, v);
-        sum += static_cast<double>(v);
-    }
-    EXPECT_LT(low, -0.9999f);
-    EXPECT_GT(high, 0.9999f);
-    EXPECT_NEAR(sum / kDraws, 0.0, 0.01);
-}
