@@ -1,0 +1,319 @@
+// The global low-frequency oscillator.
+#include "components/Lfo.h"
+
+#include "parameters/Parameter.h"
+#include "parameters/TextField.h"
+
+#include <cmath>
+
+namespace
+{
+
+const char* const kShapeNames[Lfo::kShapeCount] = {"Sine",  "Tri",    "DRamp",
+                                                   "URamp", "Square", "SAndH"};
+const char* const kShapeLongNames[Lfo::kShapeCount] = {"Sine",    "Triangle", "Down Ramp",
+                                                       "Up Ramp", "Square",   "Sample/Hold"};
+const char* const kNoteValueNames[Lfo::kNoteValueCount] = {"16/1", "8/1", "4/1", "3/1",
+                                                           "2/1",  "1/1", "1/2", "1/4"};
+// LFO cycles per quarter note for each note value: "16/1" is one cycle over 16 bars of 4/4.
+const double kCyclesPerQuarter[Lfo::kNoteValueCount] = {0.0625, 0.125, 0.25, 1.0 / 3.0,
+                                                        0.5,    1.0,   2.0,  4.0};
+
+constexpr float kTwoPi = 6.28318531f;
+// Beyond 2^52 cycles a double has no fraction left, so there is no phase to lock to.
+constexpr double kMaxLockCycles = 4503599627370496.0;
+// At most half a cycle per sample: the phase then wraps at most once per sample and cannot run
+// away, whatever rate a host reports. Real settings stay far below (20 Hz at 8000 Hz is 0.0025).
+constexpr float kMaxIncrement = 0.5f;
+
+float limitIncrement(float cyclesPerSample)
+{
+    return cyclesPerSample < kMaxIncrement ? cyclesPerSample : kMaxIncrement;
+}
+
+bool isUsableRate(float rateHz)
+{
+    return std::isfinite(rateHz) && rateHz > 0.0f;
+}
+
+struct Running
+{
+    float phase;
+    float previousPhase;
+    float held;
+};
+
+// One block of one shape on local copies of the state.
+template <int shape>
+void render(float* out, int count, float increment, float depth, Running& state,
+            RandomGenerator& random)
+{
+    float p = state.phase;
+    float previous = state.previousPhase;
+    float value = state.held;
+    for (int i = 0; i < count; ++i)
+    {
+        if constexpr (shape == Lfo::kSine)
+        {
+            out[i] = std::sin(kTwoPi * p) * depth;
+        }
+        else if constexpr (shape == Lfo::kTriangle)
+        {
+            // +1 at phase 0, -1 at phase 0.5.
+            const float b = p < 0.5f ? p : 1.0f - p;
+            out[i] = (1.0f - 4.0f * b) * depth;
+        }
+        else if constexpr (shape == Lfo::kDownRamp)
+        {
+            out[i] = (1.0f - 2.0f * p) * depth;
+        }
+        else if constexpr (shape == Lfo::kUpRamp)
+        {
+            out[i] = -(1.0f - 2.0f * p) * depth;
+        }
+        else if constexpr (shape == Lfo::kSquare)
+        {
+            out[i] = p < 0.5f ? depth : -depth;
+        }
+        else
+        {
+            out[i] = value * depth;
+        }
+
+        if (p >= 1.0f)
+        {
+            p -= 1.0f;
+        }
+        // The phase only falls from one sample to the next when it has wrapped.
+        const bool wrapped = previous > p;
+        previous = p;
+        p += increment;
+        if constexpr (shape == Lfo::kSampleHold)
+        {
+            if (wrapped)
+            {
+                value = random.nextBipolar();
+            }
+        }
+    }
+    state.phase = p;
+    state.previousPhase = previous;
+    state.held = value;
+}
+
+} // namespace
+
+Lfo::Lfo(const char* prefixText, RandomGenerator& randomSource)
+    : spd(prefixText, "Spd", "Hz", 0.2f, 0.0f, 20.0f, true),
+      shpe(prefixText, "Shpe", "Shape", 0.2f, kShapeCount - 1, kShapeNames, kShapeLongNames),
+      mw(prefixText, "MW"), sync(prefixText, "Sync"),
+      syRes(prefixText, "SyRes", "Res", 0.2f, kNoteValueCount - 1, kNoteValueNames),
+      sampleRate(44100.0f), increment(0.0f), depth(1.0f), random(randomSource)
+{
+    addParameter(spd);
+    addParameter(shpe);
+    addParameter(mw);
+    addParameter(sync);
+    increment = freeIncrement();
+}
+
+const char* Lfo::getShapeLongName(int shape)
+{
+    return shape >= 0 && shape < kShapeCount ? kShapeLongNames[shape] : "";
+}
+
+float Lfo::freeIncrement() const
+{
+    return limitIncrement(spd.getReal() / sampleRate);
+}
+
+void Lfo::reset()
+{
+    phase = 0.0f;
+    previousPhase = 0.0f;
+}
+
+void Lfo::setSampleRate(float rateHz)
+{
+    if (!isUsableRate(rateHz))
+    {
+        return;
+    }
+    sampleRate = rateHz;
+    increment = freeIncrement();
+}
+
+void Lfo::process(int count)
+{
+    if (count <= 0)
+    {
+        return;
+    }
+    if (count > kMaxBlockFrames)
+    {
+        count = kMaxBlockFrames;
+    }
+    Running state{phase, previousPhase, held};
+    const float step = increment;
+    const float gain = depth;
+    switch (shpe.getInt())
+    {
+    case kSine:
+        render<kSine>(output, count, step, gain, state, random);
+        break;
+    case kTriangle:
+        render<kTriangle>(output, count, step, gain, state, random);
+        break;
+    case kDownRamp:
+        render<kDownRamp>(output, count, step, gain, state, random);
+        break;
+    case kUpRamp:
+        render<kUpRamp>(output, count, step, gain, state, random);
+        break;
+    case kSquare:
+        render<kSquare>(output, count, step, gain, state, random);
+        break;
+    default:
+        render<kSampleHold>(output, count, step, gain, state, random);
+        break;
+    }
+    phase = state.phase;
+    previousPhase = state.previousPhase;
+    held = state.held;
+}
+
+void Lfo::controlChange(int controller, float value)
+{
+    if (controller != 1 || !mw.getBool())
+    {
+        return;
+    }
+    const float wheel = sanitizeNormalised(value, 0.0f);
+    depth = wheel * wheel;
+}
+
+void Lfo::updateTimeInfo(bool playing, double tempo, double ppqPosition)
+{
+    const bool positionValid = std::isfinite(ppqPosition);
+    if (positionValid)
+    {
+        songPosition = ppqPosition;
+    }
+    if (!sync.getBool())
+    {
+        return;
+    }
+    const double cyclesPerQuarter = kCyclesPerQuarter[syRes.getInt()];
+    if (tempo > 0.0 && tempo <= kMaxTempoBpm)
+    {
+        const double cyclesPerSecond = tempo * cyclesPerQuarter * (1.0 / 60.0);
+        increment =
+            limitIncrement(static_cast<float>(cyclesPerSecond / static_cast<double>(sampleRate)));
+    }
+    if (!playing || !positionValid)
+    {
+        return;
+    }
+    const double cycles = ppqPosition * cyclesPerQuarter;
+    if (!(std::fabs(cycles) < kMaxLockCycles))
+    {
+        return;
+    }
+    double fraction = cycles - std::trunc(cycles);
+    if (fraction < 0.0)
+    {
+        // Before the song start (a count-in): the phase still lies in 0..1.
+        fraction += 1.0;
+    }
+    const float lockedPhase = static_cast<float>(fraction);
+    // Locking once per host block mostly nudges the phase by rounding differences. A nudge
+    // backwards is not a new cycle: without this the sample-and-hold would see a wrap and draw.
+    if (lockedPhase < phase && phase - lockedPhase < 0.5f && lockedPhase < previousPhase)
+    {
+        previousPhase = lockedPhase;
+    }
+    phase = lockedPhase;
+}
+
+void Lfo::resetParameter(int index)
+{
+    const Parameter* const ownParameters[] = {&spd, &shpe, &mw, &sync};
+    if (isIndex(index))
+    {
+        setValue(index, ownParameters[index]->getDefaultValue());
+    }
+}
+
+void Lfo::setValue(int index, float value)
+{
+    switch (index)
+    {
+    case kSpd:
+        spd.setValue(value);
+        syRes.setValue(value);
+        if (!sync.getBool())
+        {
+            increment = freeIncrement();
+        }
+        break;
+    case kShpe:
+        shpe.setValue(value);
+        break;
+    case kMw:
+        mw.setValue(value);
+        if (mw.getBool() != wheelDepth)
+        {
+            // Switched on, the LFO is silent until the wheel moves; switched off, it is at full
+            // depth whatever the wheel did.
+            wheelDepth = mw.getBool();
+            depth = wheelDepth ? 0.0f : 1.0f;
+        }
+        break;
+    case kSync:
+        sync.setValue(value);
+        if (!sync.getBool())
+        {
+            increment = freeIncrement();
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+void Lfo::getLabel(int index, char* text) const
+{
+    if (showsNoteValue(index))
+    {
+        syRes.getLabel(text);
+        return;
+    }
+    ParameterList::getLabel(index, text);
+}
+
+void Lfo::getDisplay(int index, char* text) const
+{
+    if (showsNoteValue(index))
+    {
+        syRes.getDisplay(text);
+        return;
+    }
+    ParameterList::getDisplay(index, text);
+}
+
+void Lfo::getLongDisplay(int index, char* text) const
+{
+    if (showsNoteValue(index))
+    {
+        char shortText[kShortTextSize] = {};
+        syRes.getDisplay(shortText);
+        copyText(text, shortText, kLongTextSize);
+        return;
+    }
+    if (index == kShpe)
+    {
+        shpe.getLongDisplay(text);
+        return;
+    }
+    ParameterList::getLongDisplay(index, text);
+}

@@ -1,0 +1,51 @@
+// The per-voice white-noise source.
+#include "components/NoiseGenerator.h"
+
+NoiseGenerator::NoiseGenerator(RandomGenerator& randomSource)
+    : on("N", "On"), sampleRate(44100.0f), amplitude(nullptr), random(randomSource),
+      clearRequested(false)
+{
+    addParameter(on);
+}
+
+void NoiseGenerator::parameterChanged(int /*index*/)
+{
+    if (!on.getBool())
+    {
+        clearRequested = true;
+    }
+}
+
+void NoiseGenerator::process(int count)
+{
+    if (clearRequested)
+    {
+        // The request is taken back before clearing: a switch-off written meanwhile is either
+        // covered by this clearing or asks again for the next block.
+        clearRequested = false;
+        for (float& sample : output)
+        {
+            sample = 0.0f;
+        }
+    }
+    if (!on.getBool() || count <= 0)
+    {
+        return;
+    }
+    if (count > kMaxBlockFrames)
+    {
+        count = kMaxBlockFrames;
+    }
+    for (int i = 0; i < count; ++i)
+    {
+        output[i] = random.nextBipolar();
+    }
+    if (const ISynthComponent* source = amplitude)
+    {
+        const float* gain = source->getOutput();
+        for (int i = 0; i < count; ++i)
+        {
+            output[i] *= gain[i];
+        }
+    }
+}

@@ -1,0 +1,53 @@
+// The per-voice white-noise source.
+#pragma once
+
+#include "engine/ISynthComponent.h"
+#include "engine/RandomGenerator.h"
+#include "parameters/BooleanParameter.h"
+#include "parameters/ParameterList.h"
+#include "parameters/Relaxed.h"
+
+// While "N On" is on, each sample is 1 - r x 2/32767 with r from the engine's 15-bit generator
+// (white noise from -1 to +1), times the amplitude source's sample when there is one (the voice
+// gives it the "N Lvl" smoother). While off the buffer holds zeros.
+//
+// Threads: process on the audio thread. setValue runs on any writer's thread; switching off only
+// asks for the buffer to be cleared, and the next process does it, because the audio thread may
+// be reading the buffer at that moment.
+class NoiseGenerator : public ISynthComponent, public ParameterList
+{
+public:
+    // random must outlive the generator.
+    explicit NoiseGenerator(RandomGenerator& random);
+
+    NoiseGenerator(const NoiseGenerator&) = delete;
+    NoiseGenerator& operator=(const NoiseGenerator&) = delete;
+
+    void reset() override {}
+    float getSampleRate() const override { return sampleRate; }
+    void setSampleRate(float rateHz) override { sampleRate = rateHz; }
+    void process(int count) override;
+    const float* getOutput() const override { return output; }
+
+    // A gain per sample (borrowed; null for none). Set while the voice is wired.
+    void setAmplitudeSource(const ISynthComponent* source) { amplitude = source; }
+
+private:
+    void parameterChanged(int index) override;
+
+    // Parameters
+    BooleanParameter on;
+
+    // Derived coefficients
+    Relaxed<float> sampleRate;
+
+    // Sources (borrowed)
+    Relaxed<const ISynthComponent*> amplitude;
+    RandomGenerator& random;
+
+    // State
+    Relaxed<bool> clearRequested;
+
+    // Buffers
+    float output[kMaxBlockFrames] = {};
+};

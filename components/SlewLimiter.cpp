@@ -1,0 +1,94 @@
+// The per-voice portamento glide.
+#include "components/SlewLimiter.h"
+
+#include "components/FastMath.h"
+
+#include <cmath>
+
+namespace
+{
+constexpr float kOvershoot = 0.995f; // octaves past zero that a glide aims at
+}
+
+SlewLimiter::SlewLimiter()
+    : time("Pr", "Time", "Secs", 0.25f, 0.0f, 3.0f, true), sampleRate(44100.0f), coefficient(0.0f)
+{
+    addParameter(time);
+    updateCoefficient();
+}
+
+void SlewLimiter::updateCoefficient()
+{
+    // In double: 1 - exp(-1 / frames) in float keeps few significant bits of a small
+    // coefficient (3 s at 384000 Hz is 8.7e-7, off by several per cent), and the glide time
+    // with it.
+    const double frames =
+        static_cast<double>(sampleRate) * static_cast<double>(time.getReal()) + 1.0;
+    coefficient = static_cast<float>(-std::expm1(-1.0 / frames));
+}
+
+void SlewLimiter::parameterChanged(int /*index*/)
+{
+    updateCoefficient();
+}
+
+void SlewLimiter::reset()
+{
+    finished = false;
+    current = 0.0f;
+    target = 0.0f;
+}
+
+void SlewLimiter::setSampleRate(float rateHz)
+{
+    if (!(std::isfinite(rateHz) && rateHz > 0.0f))
+    {
+        return;
+    }
+    sampleRate = rateHz;
+    updateCoefficient();
+}
+
+void SlewLimiter::process(int count)
+{
+    if (count <= 0)
+    {
+        return;
+    }
+    if (count > kMaxBlockFrames)
+    {
+        count = kMaxBlockFrames;
+    }
+    int i = 0;
+    if (!finished)
+    {
+        const float step = coefficient;
+        const float aim = target;
+        float value = current;
+        bool done = false;
+        for (; i < count && !done; ++i)
+        {
+            const float next = value + (aim - value) * step;
+            // A step too small to move the value would never reach zero: land there.
+            done = (falling ? next < 0.0f : next > 0.0f) || next == value;
+            value = done ? 0.0f : next;
+            output[i] = value;
+        }
+        current = value;
+        finished = done;
+    }
+    for (; i < count; ++i)
+    {
+        output[i] = 0.0f;
+    }
+}
+
+void SlewLimiter::trigger(int previousNote, int note, int /*velocity*/)
+{
+    current += static_cast<float>(previousNote - note) * kOneTwelfth;
+    falling = current >= 0.0f;
+    target = falling ? -kOvershoot : kOvershoot;
+    finished = false;
+}
+
+void SlewLimiter::release(int /*velocity*/) {}
