@@ -351,10 +351,16 @@ TEST_F(MessageDispatcherTest, PolyWriteDuringABlockLeavesTheVoicesToTheAudioThre
 TEST_F(MessageDispatcherTest, RepeatedPolyWritesWhileRenderingStayWellDefined)
 {
     std::atomic<bool> done{false};
+    std::atomic<int> writes{0};
     std::thread audio(
-        [this, &done]
+        [this, &done, &writes]
         {
             factory.watch.audioThread = std::this_thread::get_id();
+            // Start rendering only once the writer runs, so the two really overlap.
+            while (writes.load() == 0)
+            {
+                std::this_thread::yield();
+            }
             for (int block = 0; block < 400; ++block)
             {
                 send(block % 64, 0x90, 40 + block % 24, 100);
@@ -363,13 +369,12 @@ TEST_F(MessageDispatcherTest, RepeatedPolyWritesWhileRenderingStayWellDefined)
             }
             done = true;
         });
-    int writes = 0;
     while (!done.load())
     {
-        allocator->setValue(0, writes++ % 2 == 0 ? 0.0f : 1.0f);
+        allocator->setValue(0, writes.fetch_add(1) % 2 == 0 ? 0.0f : 1.0f);
     }
     audio.join();
-    EXPECT_GT(writes, 0);
+    EXPECT_GT(writes.load(), 1);
     EXPECT_EQ(factory.watch.resetsWhileRendering.load(), 0);
     EXPECT_EQ(factory.watch.foreignResets.load(), 0);
 
