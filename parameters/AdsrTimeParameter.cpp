@@ -12,6 +12,9 @@ AdsrTimeParameter::AdsrTimeParameter(const char* prefix, const char* parameterNa
 
 float AdsrTimeParameter::getCoefficient() const
 {
+    // 1 - exp(-x) as -expm1(-x): for long times at high rates exp(-x) lies within a few float
+    // steps of 1, and the subtraction would lose most of the coefficient's digits (12 % at 10 s
+    // and 192000 Hz).
     const float timeConstantSamples = timeScale * sampleRate * getReal() + 1.0f;
-    return 1.0f - std::exp(-1.0f / timeConstantSamples);
+    return -std::expm1(-1.0f / timeConstantSamples);
 }

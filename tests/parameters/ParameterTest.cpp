@@ -203,4 +203,11 @@ TEST(AdsrTimeParameterTest, CoefficientFollowsTimeRateAndScale)
     attack.setTimeScale(1.0f);
     attack.setSampleRate(88200.0f);
     EXPECT_NEAR(attack.getCoefficient(), 1.0f - std::exp(-1.0f / 88201.0f), 1e-7f);
+
+    // Ten seconds at 192000 Hz: the coefficient keeps its precision (relative error well below
+    // the 12 % that 1 - exp(-x) in single precision would lose).
+    attack.setValue(1.0f);
+    attack.setSampleRate(192000.0f);
+    const double exact = -std::expm1(-1.0 / (10.0 * 192000.0 + 1.0));
+    EXPECT_NEAR(static_cast<double>(attack.getCoefficient()) / exact, 1.0, 1e-5);
 }
