@@ -135,7 +135,10 @@ bool NoteList::parse(const std::string& text, double tempoBpm, MidiSong& song, s
         if (notesText != "r" && notesText != "R")
         {
             const std::vector<std::string> names = split(notesText, "+");
-            if (names.empty())
+            const bool emptyPart = notesText.empty() || notesText.front() == '+' ||
+                                   notesText.back() == '+' ||
+                                   notesText.find("++") != std::string::npos;
+            if (names.empty() || emptyPart)
             {
                 error = "note list step '" + step + "' has no note";
                 return false;
