@@ -92,6 +92,7 @@ TEST(RenderOptionsTest, RefusesBadCommandLinesWithAMessage)
         {"a.mid", "--block", "9000"},
         {"a.mid", "--block", "12.5"},
         {"a.mid", "--format", "mp3"},
+        {"a.mid", "--gain", "30"},
         {"a.mid", "--tail", "forever"},
         {"a.mid", "--tail", "-1"},
         {"a.mid", "--tail", "2", "--max-tail", "5"},

@@ -185,9 +185,11 @@ TEST_F(RendererTest, RoutesChannelsToTheirOwnInstancesAndMixesThem)
                              {10, 0x81, 62, 0}});
     std::vector<float> left;
     std::vector<float> right;
+    RenderSettings settings = fixedTail(0.0);
+    settings.gain = 0.5f;
     const RenderResult result =
         run(s, {{&main, static_cast<std::uint16_t>(0xFFFF & ~0x6)}, {&second, 0x2}, {&third, 0x4}},
-            fixedTail(0.0), &left, &right);
+            settings, &left, &right);
     auto statuses = [](const PluginInstance& instance)
     {
         std::vector<int> out;
@@ -200,12 +202,13 @@ TEST_F(RendererTest, RoutesChannelsToTheirOwnInstancesAndMixesThem)
     EXPECT_EQ(statuses(main), (std::vector<int>{0x90, 0x99}));
     EXPECT_EQ(statuses(second), (std::vector<int>{0x91, 0x81}));
     EXPECT_EQ(statuses(third), (std::vector<int>{0x92}));
-    // Two stereo instances give 0.5 left and 0.25 right each; the mono one adds 0.125 to both.
+    // Two stereo instances give 0.5 left and 0.25 right each; the mono one adds 0.125 to both;
+    // the mix gain halves the sum.
     ASSERT_FALSE(left.empty());
-    EXPECT_FLOAT_EQ(left[0], 1.125f);
-    EXPECT_FLOAT_EQ(right[0], 0.625f);
-    EXPECT_NEAR(result.peak[0], 1.125, 1e-6);
-    EXPECT_NEAR(result.rms[1], 0.625, 1e-6);
+    EXPECT_FLOAT_EQ(left[0], 0.5625f);
+    EXPECT_FLOAT_EQ(right[0], 0.3125f);
+    EXPECT_NEAR(result.peak[0], 0.5625, 1e-6);
+    EXPECT_NEAR(result.rms[1], 0.3125, 1e-6);
 }
 
 TEST_F(RendererTest, AutomaticTailEndsWhereTheOutputFallsBelowMinus90Db)

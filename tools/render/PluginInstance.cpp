@@ -347,8 +347,8 @@ bool PluginInstance::loadProgram(const FxProgram& program, std::string& error)
         {
             setParam(i, program.params[static_cast<std::size_t>(i)]);
         }
+        setProgramName(program.name); // a chunk carries its own name
     }
-    setProgramName(program.name);
     return true;
 }
 
@@ -360,12 +360,22 @@ bool PluginInstance::loadBank(const FxBank& bank, std::string& error)
                 ", this plug-in's ID is " + std::to_string(effect()->uniqueID);
         return false;
     }
+    const int current =
+        bank.version >= 2 && bank.currentProgram >= 0 && bank.currentProgram < numPrograms()
+            ? bank.currentProgram
+            : 0;
     if (bank.isChunk)
     {
         if (!usesChunks())
         {
             error = "the bank holds a chunk, but this plug-in does not load chunks";
             return false;
+        }
+        // Hosts select the program first: selecting it after the chunk would let a plug-in
+        // whose bank chunk holds only the current program replace what was just loaded.
+        if (numPrograms() > 0)
+        {
+            setProgram(current);
         }
         VstPatchChunkInfo info{};
         info.version = 1;
@@ -379,37 +389,31 @@ bool PluginInstance::loadBank(const FxBank& bank, std::string& error)
         }
         std::vector<std::uint8_t> chunk = bank.chunk;
         host.dispatch(effSetChunk, 0, static_cast<VstIntPtr>(chunk.size()), chunk.data(), 0.0f);
+        return true;
     }
-    else
+    if (bank.numPrograms > numPrograms())
     {
-        if (bank.numPrograms > numPrograms())
+        error = "the bank has " + std::to_string(bank.numPrograms) + " programs, the plug-in " +
+                std::to_string(numPrograms());
+        return false;
+    }
+    for (const FxProgram& program : bank.programs)
+    {
+        if (program.numParams != numParams())
         {
-            error = "the bank has " + std::to_string(bank.numPrograms) + " programs, the plug-in " +
-                    std::to_string(numPrograms());
+            error = "the bank's programs have " + std::to_string(program.numParams) +
+                    " parameters, the plug-in " + std::to_string(numParams());
             return false;
         }
-        for (const FxProgram& program : bank.programs)
+    }
+    for (int i = 0; i < bank.numPrograms; ++i)
+    {
+        setProgram(i);
+        if (!loadProgram(bank.programs[static_cast<std::size_t>(i)], error))
         {
-            if (program.numParams != numParams())
-            {
-                error = "the bank's programs have " + std::to_string(program.numParams) +
-                        " parameters, the plug-in " + std::to_string(numParams());
-                return false;
-            }
-        }
-        for (int i = 0; i < bank.numPrograms; ++i)
-        {
-            setProgram(i);
-            if (!loadProgram(bank.programs[static_cast<std::size_t>(i)], error))
-            {
-                return false;
-            }
+            return false;
         }
     }
-    const int current =
-        bank.version >= 2 && bank.currentProgram >= 0 && bank.currentProgram < numPrograms()
-            ? bank.currentProgram
-            : 0;
     if (numPrograms() > 0)
     {
         setProgram(current);

@@ -214,6 +214,7 @@ bool Session::render(Failure& failure)
     settings.autoTail = options.autoTail;
     settings.tailSeconds = options.tailSeconds;
     settings.maxTailSeconds = options.maxTailSeconds;
+    settings.gain = static_cast<float>(std::pow(10.0, options.gainDb / 20.0));
     const std::uint64_t planned = Renderer::plannedFrames(song, settings);
     if (planned > WavWriter::maxFrames(options.format, 2))
     {
@@ -242,8 +243,10 @@ bool Session::render(Failure& failure)
         return fail(failure, error);
     }
     ProgressBar bar(!options.quiet);
-    const std::uint64_t songFrames =
-        Renderer::plannedFrames(song, RenderSettings{settings.sampleRate, 1, false, 0.0, 0.0, 0.0});
+    RenderSettings songOnly = settings;
+    songOnly.autoTail = false;
+    songOnly.tailSeconds = 0.0;
+    const std::uint64_t songFrames = Renderer::plannedFrames(song, songOnly);
     RenderResult result;
     const bool rendered = Renderer::render(
         song, parts, settings,

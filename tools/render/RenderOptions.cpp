@@ -162,6 +162,8 @@ bool RenderOptions::parse(const std::vector<std::string>& args, RenderOptions& o
              return result.autoTail ||
                     parseNumber(name, value, 0.0, 600.0, result.tailSeconds, error);
          }},
+        {"--gain", [&](const std::string& name, const std::string& value)
+         { return parseNumber(name, value, -60.0, 24.0, result.gainDb, error); }},
         {"--max-tail", [&](const std::string& name, const std::string& value)
          { return parseNumber(name, value, 0.0, 600.0, result.maxTailSeconds, error); }},
         {"--param",
@@ -295,7 +297,7 @@ bool RenderOptions::parse(const std::vector<std::string>& args, RenderOptions& o
     if (!result.rendersAudio())
     {
         for (const char* renderOnly :
-             {"--output", "--tail", "--max-tail", "--format", "--channel-map"})
+             {"--output", "--tail", "--max-tail", "--format", "--channel-map", "--gain"})
         {
             if (seen[renderOnly])
             {
@@ -356,6 +358,7 @@ Input and output
                             below -90 dBFS for 2 s, then cut the quiet end (auto, the
                             default), or render exactly SECONDS (0 to 600)
   --max-tail SECONDS        longest automatic tail (default 30)
+  --gain DB                 gain of the mix, -60 to +24 dB (default 0)
 
 Plug-in
   -p, --plugin FILE         the VST 2.4 instrument (default: the Tavrel plug-in next

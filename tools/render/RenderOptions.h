@@ -43,6 +43,7 @@ struct RenderOptions
     bool autoTail = true;
     double tailSeconds = 0.0;
     double maxTailSeconds = 30.0;
+    double gainDb = 0.0;
 
     bool quiet = false;
     bool help = false;

@@ -66,6 +66,7 @@ bool Renderer::render(const MidiSong& song, const std::vector<RenderPart>& parts
         }
         parts[p].instance->start();
     }
+    const float gain = settings.gain;
     std::vector<float> left(static_cast<std::size_t>(blockSize));
     std::vector<float> right(static_cast<std::size_t>(blockSize));
     const float* mix[2] = {left.data(), right.data()};
@@ -144,8 +145,8 @@ bool Renderer::render(const MidiSong& song, const std::vector<RenderPart>& parts
             const float* second = pointers[p][outputs > 1 ? 1 : 0]; // mono plays on both sides
             for (int i = 0; i < count; ++i)
             {
-                left[static_cast<std::size_t>(i)] += first[i];
-                right[static_cast<std::size_t>(i)] += second[i];
+                left[static_cast<std::size_t>(i)] += first[i] * gain;
+                right[static_cast<std::size_t>(i)] += second[i] * gain;
             }
         }
 

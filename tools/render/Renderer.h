@@ -20,6 +20,8 @@ struct RenderSettings
     double tailSeconds = 0.0;
     double maxTailSeconds = 30.0;
     double silenceSeconds = 2.0;
+    // Linear gain applied to the mix of all instances.
+    float gain = 1.0f;
 };
 
 // A plug-in instance and the MIDI channels (bit c for channel c, 0..15) it plays.
