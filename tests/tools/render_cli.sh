@@ -53,6 +53,10 @@ need_amsynth() {
         echo "FAIL: $amsynth is missing (scripts/install-deps.sh installs amsynth)"
         exit 1
     fi
+    # In the sanitized build: amsynth never frees some of its own allocations, and its module is
+    # unloaded before the leak report, so they cannot be suppressed by name. Leaks of the tool
+    # itself are found by the other cases, which host only our own plug-ins.
+    export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
 }
 
 song() {

@@ -22,3 +22,6 @@ struct MidiSong
     // Sorted by tick; events of one tick keep the order of their tracks, then of the file.
     std::vector<SongEvent> events;
 };
+
+// Sorts events by tick and keeps the given order among events of one tick.
+void sortByTick(std::vector<SongEvent>& events);

@@ -174,8 +174,7 @@ bool NoteList::parse(const std::string& text, double tempoBpm, MidiSong& song, s
         error = "the note list has no notes";
         return false;
     }
-    std::stable_sort(result.events.begin(), result.events.end(),
-                     [](const SongEvent& a, const SongEvent& b) { return a.tick < b.tick; });
+    sortByTick(result.events);
     song = std::move(result);
     return true;
 }

@@ -27,6 +27,15 @@ bool isIndex(const std::string& text)
                        [](char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; });
 }
 
+// The plug-in gets a writable copy of a chunk with a zero byte after its end (not counted in
+// the size): plug-ins whose chunks are text read them as C strings, past the given size.
+std::vector<std::uint8_t> paddedCopy(const std::vector<std::uint8_t>& chunk)
+{
+    std::vector<std::uint8_t> copy(chunk);
+    copy.push_back(0);
+    return copy;
+}
+
 std::string trimmed(const std::string& text)
 {
     const auto first = text.find_first_not_of(' ');
@@ -332,8 +341,9 @@ bool PluginInstance::loadProgram(const FxProgram& program, std::string& error)
             error = "the plug-in refused the preset";
             return false;
         }
-        std::vector<std::uint8_t> chunk = program.chunk; // the plug-in gets a writable copy
-        host.dispatch(effSetChunk, 1, static_cast<VstIntPtr>(chunk.size()), chunk.data(), 0.0f);
+        std::vector<std::uint8_t> chunk = paddedCopy(program.chunk);
+        host.dispatch(effSetChunk, 1, static_cast<VstIntPtr>(program.chunk.size()), chunk.data(),
+                      0.0f);
     }
     else
     {
@@ -387,8 +397,9 @@ bool PluginInstance::loadBank(const FxBank& bank, std::string& error)
             error = "the plug-in refused the bank";
             return false;
         }
-        std::vector<std::uint8_t> chunk = bank.chunk;
-        host.dispatch(effSetChunk, 0, static_cast<VstIntPtr>(chunk.size()), chunk.data(), 0.0f);
+        std::vector<std::uint8_t> chunk = paddedCopy(bank.chunk);
+        host.dispatch(effSetChunk, 0, static_cast<VstIntPtr>(bank.chunk.size()), chunk.data(),
+                      0.0f);
         return true;
     }
     if (bank.numPrograms > numPrograms())

@@ -310,8 +310,7 @@ bool SmfReader::read(const std::vector<std::uint8_t>& bytes, MidiSong& song, std
     {
         result.events.insert(result.events.end(), track.begin(), track.end());
     }
-    std::stable_sort(result.events.begin(), result.events.end(),
-                     [](const SongEvent& a, const SongEvent& b) { return a.tick < b.tick; });
+    sortByTick(result.events);
     song = std::move(result);
     return true;
 }
