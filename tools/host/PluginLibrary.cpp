@@ -19,8 +19,12 @@ bool PluginLibrary::load(const std::string& path)
     handle = reinterpret_cast<void*>(LoadLibraryA(path.c_str()));
     if (handle == nullptr)
     {
-        lastError =
-            "cannot load " + path + " (Windows error " + std::to_string(GetLastError()) + ")";
+        const DWORD code = GetLastError();
+        lastError = "cannot load " + path + " (Windows error " + std::to_string(code) + ")";
+        if (code == ERROR_BAD_EXE_FORMAT)
+        {
+            lastError += sizeof(void*) == 8 ? ": not a 64-bit DLL" : ": not a 32-bit DLL";
+        }
         return false;
     }
 #else

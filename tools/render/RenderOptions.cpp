@@ -1,0 +1,391 @@
+// Parsing and checking of tavrel-render's options.
+#include "tools/render/RenderOptions.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <map>
+
+namespace
+{
+
+bool parseNumber(const std::string& option, const std::string& text, double low, double high,
+                 double& value, std::string& error)
+{
+    char* end = nullptr;
+    const double parsed = std::strtod(text.c_str(), &end);
+    if (text.empty() || end == text.c_str() || *end != '\0' || !std::isfinite(parsed))
+    {
+        error = option + ": '" + text + "' is not a number";
+        return false;
+    }
+    if (parsed < low || parsed > high)
+    {
+        char range[96];
+        std::snprintf(range, sizeof(range), "%g to %g", low, high);
+        error = option + ": " + text + " is outside " + range;
+        return false;
+    }
+    value = parsed;
+    return true;
+}
+
+bool parseInteger(const std::string& option, const std::string& text, long low, long high,
+                  long& value, std::string& error)
+{
+    char* end = nullptr;
+    const long parsed = std::strtol(text.c_str(), &end, 10);
+    if (text.empty() || end == text.c_str() || *end != '\0')
+    {
+        error = option + ": '" + text + "' is not a whole number";
+        return false;
+    }
+    if (parsed < low || parsed > high)
+    {
+        error = option + ": " + text + " is outside " + std::to_string(low) + " to " +
+                std::to_string(high);
+        return false;
+    }
+    value = parsed;
+    return true;
+}
+
+bool parseChannelMap(const std::string& text, std::vector<ChannelProgram>& map, std::string& error)
+{
+    std::size_t start = 0;
+    while (start <= text.size())
+    {
+        const std::size_t comma = std::min(text.find(',', start), text.size());
+        const std::string entry = text.substr(start, comma - start);
+        const std::size_t equals = entry.find('=');
+        if (equals == std::string::npos || equals == 0 || equals + 1 == entry.size())
+        {
+            error = "--channel-map: '" + entry + "' is not CHANNEL=PROGRAM";
+            return false;
+        }
+        long channel = 0;
+        if (!parseInteger("--channel-map", entry.substr(0, equals), 1, 16, channel, error))
+        {
+            return false;
+        }
+        for (const ChannelProgram& existing : map)
+        {
+            if (existing.channel == channel - 1)
+            {
+                error = "--channel-map: channel " + std::to_string(channel) + " is mapped twice";
+                return false;
+            }
+        }
+        map.push_back(ChannelProgram{static_cast<int>(channel - 1), entry.substr(equals + 1)});
+        start = comma + 1;
+    }
+    return true;
+}
+
+} // namespace
+
+bool RenderOptions::parse(const std::vector<std::string>& args, RenderOptions& options,
+                          std::string& error)
+{
+    RenderOptions result;
+    std::map<std::string, bool> seen;
+    bool tempoGiven = false;
+
+    // Options that take a value; each sets its field from the text.
+    using Setter = std::function<bool(const std::string& name, const std::string& value)>;
+    auto text = [&](std::string& field) -> Setter
+    {
+        return [&field, &error](const std::string& name, const std::string& value)
+        {
+            if (value.empty())
+            {
+                error = name + " needs a non-empty value";
+                return false;
+            }
+            field = value;
+            return true;
+        };
+    };
+    const std::map<std::string, Setter> valued = {
+        {"--output", text(result.output)},
+        {"--plugin", text(result.plugin)},
+        {"--notes", text(result.notes)},
+        {"--program", text(result.program)},
+        {"--fxb", text(result.fxb)},
+        {"--fxp", text(result.fxp)},
+        {"--save-fxb", text(result.saveFxb)},
+        {"--save-fxp", text(result.saveFxp)},
+        {"--tempo",
+         [&](const std::string& name, const std::string& value)
+         {
+             tempoGiven = true;
+             return parseNumber(name, value, 1.0, 1000.0, result.tempoBpm, error);
+         }},
+        {"--rate", [&](const std::string& name, const std::string& value)
+         { return parseNumber(name, value, 8000.0, 384000.0, result.sampleRate, error); }},
+        {"--block",
+         [&](const std::string& name, const std::string& value)
+         {
+             long block = 0;
+             const bool ok = parseInteger(name, value, 1, 8192, block, error);
+             result.blockSize = static_cast<int>(block);
+             return ok;
+         }},
+        {"--format",
+         [&](const std::string& name, const std::string& value)
+         {
+             if (value == "16")
+             {
+                 result.format = WavFormat::Pcm16;
+             }
+             else if (value == "24")
+             {
+                 result.format = WavFormat::Pcm24;
+             }
+             else if (value == "float" || value == "32")
+             {
+                 result.format = WavFormat::Float32;
+             }
+             else
+             {
+                 error = name + ": '" + value + "' is not 16, 24 or float";
+                 return false;
+             }
+             return true;
+         }},
+        {"--tail",
+         [&](const std::string& name, const std::string& value)
+         {
+             result.autoTail = value == "auto";
+             return result.autoTail ||
+                    parseNumber(name, value, 0.0, 600.0, result.tailSeconds, error);
+         }},
+        {"--gain", [&](const std::string& name, const std::string& value)
+         { return parseNumber(name, value, -60.0, 24.0, result.gainDb, error); }},
+        {"--max-tail", [&](const std::string& name, const std::string& value)
+         { return parseNumber(name, value, 0.0, 600.0, result.maxTailSeconds, error); }},
+        {"--param",
+         [&](const std::string& name, const std::string& value)
+         {
+             const std::size_t equals = value.rfind('=');
+             if (equals == std::string::npos || equals == 0)
+             {
+                 error = name + ": '" + value + "' is not NAME=VALUE";
+                 return false;
+             }
+             double number = 0.0;
+             if (!parseNumber(name + " " + value.substr(0, equals), value.substr(equals + 1), 0.0,
+                              1.0, number, error))
+             {
+                 return false;
+             }
+             result.params.push_back(
+                 ParamSetting{value.substr(0, equals), static_cast<float>(number)});
+             return true;
+         }},
+        {"--channel-map", [&](const std::string&, const std::string& value)
+         { return parseChannelMap(value, result.channelMap, error); }},
+    };
+    const std::map<std::string, bool*> flags = {
+        {"--list-programs", &result.listPrograms},
+        {"--list-params", &result.listParams},
+        {"--save-as-params", &result.saveAsParams},
+        {"--quiet", &result.quiet},
+        {"--help", &result.help},
+        {"--version", &result.version},
+    };
+    const std::map<std::string, std::string> shortNames = {
+        {"-o", "--output"}, {"-p", "--plugin"}, {"-q", "--quiet"}, {"-h", "--help"}};
+    const std::map<std::string, bool> repeatable = {{"--param", true}, {"--channel-map", true}};
+
+    for (std::size_t i = 0; i < args.size(); ++i)
+    {
+        std::string name = args[i];
+        std::string value;
+        bool hasValue = false;
+        if (shortNames.count(name) != 0)
+        {
+            name = shortNames.at(name);
+        }
+        if (name.size() > 2 && name.compare(0, 2, "--") == 0)
+        {
+            const std::size_t equals = name.find('=');
+            if (equals != std::string::npos)
+            {
+                value = name.substr(equals + 1);
+                name = name.substr(0, equals);
+                hasValue = true;
+            }
+        }
+        else if (name.size() > 1 && name[0] == '-')
+        {
+            error = "unknown option " + name;
+            return false;
+        }
+        else
+        {
+            if (!result.midiFile.empty())
+            {
+                error =
+                    "more than one MIDI file given ('" + result.midiFile + "' and '" + name + "')";
+                return false;
+            }
+            result.midiFile = name;
+            continue;
+        }
+        if (flags.count(name) != 0)
+        {
+            if (hasValue)
+            {
+                error = name + " takes no value";
+                return false;
+            }
+            *flags.at(name) = true;
+            continue;
+        }
+        if (valued.count(name) == 0)
+        {
+            error = "unknown option " + name;
+            return false;
+        }
+        if (!hasValue)
+        {
+            if (i + 1 >= args.size())
+            {
+                error = name + " needs a value";
+                return false;
+            }
+            value = args[++i];
+        }
+        if (seen[name] && repeatable.count(name) == 0)
+        {
+            error = name + " given twice";
+            return false;
+        }
+        seen[name] = true;
+        if (!valued.at(name)(name, value))
+        {
+            return false;
+        }
+    }
+
+    if (result.help || result.version)
+    {
+        options = result;
+        return true;
+    }
+    if (!result.midiFile.empty() && !result.notes.empty())
+    {
+        error = "give either a MIDI file or --notes, not both";
+        return false;
+    }
+    if (tempoGiven && result.notes.empty())
+    {
+        error = "--tempo sets the tempo of --notes (a MIDI file has its own tempo map)";
+        return false;
+    }
+    const bool inspects = result.listPrograms || result.listParams || !result.saveFxb.empty() ||
+                          !result.saveFxp.empty();
+    if (!result.rendersAudio() && !inspects)
+    {
+        error = "nothing to do: give a MIDI file, --notes, --list-programs, --list-params, "
+                "--save-fxb or --save-fxp";
+        return false;
+    }
+    if (!result.rendersAudio())
+    {
+        for (const char* renderOnly :
+             {"--output", "--tail", "--max-tail", "--format", "--channel-map", "--gain"})
+        {
+            if (seen[renderOnly])
+            {
+                error = std::string(renderOnly) + " needs something to render (a MIDI file or "
+                                                  "--notes)";
+                return false;
+            }
+        }
+    }
+    if (seen["--max-tail"] && !result.autoTail)
+    {
+        error = "--max-tail applies to --tail auto only";
+        return false;
+    }
+    if (result.output.empty() && result.rendersAudio())
+    {
+        if (!result.midiFile.empty())
+        {
+            const std::size_t slash = result.midiFile.find_last_of("/\\");
+            const std::size_t dot = result.midiFile.rfind('.');
+            const bool hasExtension =
+                dot != std::string::npos && (slash == std::string::npos || dot > slash + 1);
+            result.output =
+                (hasExtension ? result.midiFile.substr(0, dot) : result.midiFile) + ".wav";
+        }
+        else
+        {
+            result.output = "out.wav";
+        }
+    }
+    if (!result.midiFile.empty() && result.output == result.midiFile)
+    {
+        error = "the output file would overwrite the MIDI file";
+        return false;
+    }
+    options = result;
+    return true;
+}
+
+const char* RenderOptions::usage()
+{
+    return R"(Usage: tavrel-render [OPTIONS] [MIDIFILE]
+
+Renders a Standard MIDI File (format 0 or 1) or a note list through a VST 2.4
+instrument into a WAV file.
+
+Input and output
+  MIDIFILE                  the song to render
+  --notes TEXT              play a note list instead: steps NOTES[:BEATS][@VELOCITY]
+                            separated by spaces, NOTES a note (60, C4, F#3), a chord
+                            (C4+E4+G4) or r (rest); e.g. "C4+E4+G4:2 r:0.5 A3@80"
+  --tempo BPM               tempo of --notes (1 to 1000, default 120)
+  -o, --output FILE         WAV file to write (default: MIDIFILE with .wav, or out.wav)
+  --format 16|24|float      sample format (default 24)
+  --rate HZ                 sample rate, 8000 to 384000 (default 44100)
+  --block FRAMES            block size, 1 to 8192 (default 512)
+  --tail auto|SECONDS       after the last event render until the output has stayed
+                            below -90 dBFS for 2 s, then cut the quiet end (auto, the
+                            default), or render exactly SECONDS (0 to 600)
+  --max-tail SECONDS        longest automatic tail (default 30)
+  --gain DB                 gain of the mix, -60 to +24 dB (default 0)
+
+Plug-in
+  -p, --plugin FILE         the VST 2.4 instrument (default: the Tavrel plug-in next
+                            to this program)
+  --program N|NAME          select program N (from 0) or the program of that name
+  --fxb FILE                load a bank file (.fxb, chunk or parameter-list kind)
+  --fxp FILE                load a program file (.fxp) into the current program
+  --param NAME=VALUE        set a parameter (name or number) to a normalised value
+                            0..1; may be repeated
+  --channel-map CH=PROG,... play MIDI channel CH (1..16) by an instance of its own with
+                            program PROG (number or name), mixed into the output; may be
+                            repeated; other channels play on the main instance
+  --list-programs           print the programs
+  --list-params             print the parameters: name, label, display, value
+  --save-fxb FILE           write the bank after the changes above
+  --save-fxp FILE           write the current program after the changes above
+  --save-as-params          save parameter lists even when the plug-in uses chunks
+
+Order: --fxb, then --program, --fxp and --param. Channel-map instances get the
+bank and their own program.
+
+Other
+  -q, --quiet               no progress bar and no summary
+  -h, --help                this text
+  --version                 the tool's version
+
+The exit status is 0 on success, 1 when rendering or loading fails, 2 for bad
+options.
+)";
+}

@@ -1,0 +1,66 @@
+// Plays a song through one or more plug-in instances block by block and mixes them to stereo.
+#pragma once
+
+#include "tools/render/MidiSong.h"
+#include "tools/render/PluginInstance.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+struct RenderSettings
+{
+    double sampleRate = 44100.0;
+    int blockSize = 512;
+    // Automatic tail: after the last event, render until the mix has stayed below -90 dBFS
+    // for silenceSeconds, but at most maxTailSeconds; the quiet end is then cut off (never
+    // before the last event). A fixed tail renders exactly tailSeconds after the last event.
+    bool autoTail = true;
+    double tailSeconds = 0.0;
+    double maxTailSeconds = 30.0;
+    double silenceSeconds = 2.0;
+    // Linear gain applied to the mix of all instances.
+    float gain = 1.0f;
+};
+
+// A plug-in instance and the MIDI channels (bit c for channel c, 0..15) it plays.
+struct RenderPart
+{
+    PluginInstance* instance;
+    std::uint16_t channels;
+};
+
+struct RenderResult
+{
+    std::uint64_t frames = 0;     // frames the output keeps
+    std::uint64_t songFrames = 0; // up to and including the frame of the last event
+    double peak[2] = {0.0, 0.0};
+    double rms[2] = {0.0, 0.0};
+    std::uint64_t nonFiniteSamples = 0; // counted as 0 in the levels and written as 0
+    double wallSeconds = 0.0;
+};
+
+class Renderer
+{
+public:
+    // -90 dBFS: below this the output counts as silent for the automatic tail.
+    static constexpr double kSilenceLevel = 3.1622776601683795e-5;
+
+    // Receives each mixed block (two channels of frames samples); false stops the render.
+    using Sink = std::function<bool(const float* const* channels, int frames, std::string& error)>;
+    // Told the frames rendered so far and the frames planned (songFrames plus the tail, or
+    // the maximum tail when it is automatic).
+    using Progress = std::function<void(std::uint64_t frames, std::uint64_t plannedFrames)>;
+
+    // The frame at which an event of the song plays.
+    static std::uint64_t eventFrame(const MidiSong& song, const SongEvent& event,
+                                    double sampleRate);
+    // Frames the render writes at most: the song plus the fixed or the maximum tail.
+    static std::uint64_t plannedFrames(const MidiSong& song, const RenderSettings& settings);
+
+    // Starts every instance, renders, stops them again. false when the sink fails.
+    static bool render(const MidiSong& song, const std::vector<RenderPart>& parts,
+                       const RenderSettings& settings, const Sink& sink, const Progress& progress,
+                       RenderResult& result, std::string& error);
+};
