@@ -1,5 +1,5 @@
-// Bank listeners: registration order, the skipped listener, removal, and registration on one
-// thread while another notifies.
+// Bank listeners: registration order, the skipped listener, removal, capacity, and registration
+// on one thread while another notifies.
 #include "sonarch/parameters/BankBase.h"
 #include "instrument/TavrelBank.h"
 #include "tests/support/TestProgrammable.h"
@@ -109,6 +109,16 @@ TEST_F(BankBaseTest, RemovalTakesEveryEntryOfTheListenerAndKeepsTheOthers)
     bank->removeListener(&second);
     bank->notifyBankUpdated(nullptr);
     EXPECT_TRUE(log.empty());
+
+    // Registrations past the list's capacity are dropped; the kept ones still work.
+    bank->addListener(nullptr);
+    for (int i = 0; i < TavrelBank::kMaxListeners; ++i)
+    {
+        bank->addListener(&first);
+    }
+    bank->addListener(&second);
+    bank->notifyBankUpdated(nullptr);
+    EXPECT_EQ(log, std::vector<std::string>(TavrelBank::kMaxListeners, "first bankUpdated"));
 }
 
 // Counts calls per listener number and calls that came after the listener's removal returned.
