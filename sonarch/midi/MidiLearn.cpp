@@ -38,7 +38,8 @@ void MidiLearn::controlChange(int controller, int value)
     {
         return;
     }
-    // The editor may hold the lock for the whole of a modal dialog: never wait for it here.
+    // The editor may hold the lock for the whole of a modal dialog, so the audio thread only
+    // tries it: a message that arrives meanwhile is dropped, neither learned nor applied.
     if (!tableLock.tryLock())
     {
         return;
@@ -68,9 +69,8 @@ void MidiLearn::controlChange(int controller, int value)
 
 void MidiLearn::beginLearn()
 {
-    if (!learning)
+    if (!learning.exchange(true))
     {
-        learning = true;
         listeners.forEach(nullptr,
                           [this](MidiLearnListener* listener) { listener->learnBegan(this); });
     }
@@ -78,9 +78,8 @@ void MidiLearn::beginLearn()
 
 void MidiLearn::endLearn()
 {
-    if (learning)
+    if (learning.exchange(false))
     {
-        learning = false;
         listeners.forEach(nullptr,
                           [this](MidiLearnListener* listener) { listener->learnEnded(this); });
     }
@@ -200,12 +199,11 @@ bool MidiLearn::read(Parameters::ChunkReader& reader)
     for (int controller = 0; controller < kControllerCount; ++controller)
     {
         std::int32_t count = 0;
-        if (!reader.readInt32(count) || count < 0)
+        if (!reader.readInt32(count) || count < 0 || count > kMaxParameters)
         {
             return false;
         }
-        // Each index takes 4 bytes: a count larger than the data left is damaged, and reading
-        // stops at the end of the data rather than looping over it.
+        // Each index takes 4 bytes, so a count larger than the data left ends at the data's end.
         for (std::int32_t i = 0; i < count; ++i)
         {
             std::int32_t parameter = 0;

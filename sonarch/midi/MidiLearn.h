@@ -8,6 +8,8 @@
 #include "sonarch/parameters/ChunkWriter.h"
 #include "sonarch/parameters/ListenerList.h"
 
+#include <atomic>
+
 namespace Sonarch::Parameters
 {
 class BankInterface;
@@ -47,7 +49,9 @@ public:
     int getLearnTarget() const { return learnTarget; }
     // Turns learning on (listeners hear learnBegan) unless it is on already.
     void beginLearn();
-    // Turns learning off (listeners hear learnEnded) if it is on.
+    // Turns learning off (listeners hear learnEnded) if it is on. The audio thread (a learned
+    // controller) and the editor may both end learning at once: only one of them tells the
+    // listeners.
     void endLearn();
     bool isLearning() const { return learning; }
 
@@ -65,8 +69,9 @@ public:
     // little-endian.
     void write(Parameters::ChunkWriter& writer);
     // Clears all bindings and reads a table. Stops at the end of the data or at a damaged count
-    // and returns false; what was read until then stays. Indexes that cannot be bound are
-    // skipped.
+    // (negative, or above kMaxParameters, more than one controller can drive) and returns false;
+    // what was read until then stays. Indexes that cannot be bound are skipped, so no invalid
+    // index ever reaches the bank.
     bool read(Parameters::ChunkReader& reader);
 
     void addListener(MidiLearnListener* listener) { listeners.add(listener); }
@@ -82,7 +87,7 @@ private:
     void unmapLocked(int parameter);
     void clearLocked();
 
-    Relaxed<bool> learning;
+    std::atomic<bool> learning;
     Relaxed<int> learnTarget;
     Parameters::ListenerList<MidiLearnListener> listeners;
     // controllerParameters[c][0..controllerCounts[c]-1]: parameters of controller c in order.

@@ -29,10 +29,12 @@ public:
     virtual void notifyProgramUpdated(BankListener* except) = 0;
     virtual void notifyBankUpdated(BankListener* except) = 0;
 
-    // Loads the current program from a 772-byte program record; false when the data are short.
+    // Loads the current program from a 772-byte program record and applies it to the
+    // synthesizer; false, with nothing changed, when the data are short.
     virtual bool setProgramChunk(ChunkReader& reader) = 0;
     virtual void getProgramChunk(ChunkWriter& writer) = 0;
-    // Loads all programs from a 98948-byte bank image; false when the data are short.
+    // Loads all programs from a 98948-byte bank image and applies the current program; false,
+    // with nothing changed, when the data are short.
     virtual bool setBankChunk(ChunkReader& reader) = 0;
     virtual void getBankChunk(ChunkWriter& writer) = 0;
 

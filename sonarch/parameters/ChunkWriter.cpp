@@ -1,6 +1,7 @@
 // The growable chunk buffer.
 #include "sonarch/parameters/ChunkWriter.h"
 
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -29,10 +30,16 @@ void ChunkWriter::append(const void* bytes, std::size_t count)
     {
         return;
     }
+    // A size past what memory can address cannot be met; doubling towards it would overflow and
+    // never end.
+    if (count > SIZE_MAX - length)
+    {
+        throw std::bad_alloc();
+    }
     std::size_t needed = capacity;
     while (length + count > needed)
     {
-        needed *= 2;
+        needed = needed <= SIZE_MAX / 2 ? needed * 2 : length + count;
     }
     if (needed != capacity)
     {

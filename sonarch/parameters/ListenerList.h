@@ -1,18 +1,23 @@
 // A list of borrowed listeners that one thread may notify while another registers or removes.
 #pragma once
 
+#include "engine/Mutex.h"
+
 #include <atomic>
-#include <mutex>
 #include <thread>
 
 namespace Sonarch::Parameters
 {
 
-// Registration (user-interface thread) copies the list into the spare of two fixed arrays and
-// publishes it; notification (any thread, the audio thread included) walks the published array
-// without a lock and never waits. A change waits until notifications in flight have finished
-// with the old array, so once remove returns the removed listener is not called any more. A
-// listener must therefore not add or remove listeners from inside a notification.
+// Two fixed arrays, one published. A change (user-interface thread) writes the spare array, then
+// publishes it and waits until every walk that entered the old array has left it, so once add or
+// remove returns no notification uses the old contents any more: a removed listener is not called
+// again. A notification (any thread, the audio thread included) takes no lock and never waits for
+// a change: it counts itself into the published array, walks it and counts itself out. Each array
+// has its own count, so a change waits at most for walks already in the old array, never for the
+// walks that start after it published (a tight notifying loop cannot hold a change up).
+// A listener must not add or remove listeners from inside a notification: the change would wait
+// for its own walk.
 template <typename Listener, int Capacity = 16>
 class ListenerList
 {
@@ -21,32 +26,34 @@ public:
     ListenerList(const ListenerList&) = delete;
     ListenerList& operator=(const ListenerList&) = delete;
 
-    // Appends; returns false when the list is full.
+    // Appends (a listener may be registered more than once); false when null or the list is full.
     bool add(Listener* listener)
     {
         if (listener == nullptr)
         {
             return false;
         }
-        std::lock_guard<std::mutex> guard(changeMutex);
-        const Array& now = arrays[published.load()];
+        ScopedLock guard(changeLock);
+        const int current = published.load();
+        const Array& now = arrays[current];
         if (now.count >= Capacity)
         {
             return false;
         }
-        Array& next = arrays[1 - published.load()];
+        Array& next = arrays[1 - current];
         next = now;
         next.entries[next.count++] = listener;
-        publish();
+        publish(1 - current);
         return true;
     }
 
     // Removes every entry equal to listener.
     void remove(Listener* listener)
     {
-        std::lock_guard<std::mutex> guard(changeMutex);
-        const Array& now = arrays[published.load()];
-        Array& next = arrays[1 - published.load()];
+        ScopedLock guard(changeLock);
+        const int current = published.load();
+        const Array& now = arrays[current];
+        Array& next = arrays[1 - current];
         next.count = 0;
         for (int i = 0; i < now.count; ++i)
         {
@@ -55,15 +62,15 @@ public:
                 next.entries[next.count++] = now.entries[i];
             }
         }
-        publish();
+        publish(1 - current);
     }
 
     // Calls call(listener) for every listener but except, in registration order.
     template <typename Call>
     void forEach(const Listener* except, Call&& call) const
     {
-        inFlight.fetch_add(1);
-        const Array& now = arrays[published.load()];
+        const int current = enter();
+        const Array& now = arrays[current];
         for (int i = 0; i < now.count; ++i)
         {
             if (now.entries[i] != except)
@@ -71,10 +78,16 @@ public:
                 call(now.entries[i]);
             }
         }
-        inFlight.fetch_sub(1);
+        readers[current].fetch_sub(1);
     }
 
-    int size() const { return arrays[published.load()].count; }
+    int size() const
+    {
+        const int current = enter();
+        const int count = arrays[current].count;
+        readers[current].fetch_sub(1);
+        return count;
+    }
 
 private:
     struct Array
@@ -83,11 +96,30 @@ private:
         int count = 0;
     };
 
-    void publish()
+    // Counts the caller into the published array and returns its number. The second look at
+    // published catches a change that published between the first look and the count: the
+    // caller then counts itself out and tries again, since that change may not have waited for
+    // it. Retries happen only while a change is publishing, so they end within a few rounds.
+    int enter() const
     {
-        published.store(1 - published.load());
-        // Notifiers that may still read the old array finish within one walk of the list.
-        while (inFlight.load() != 0)
+        for (;;)
+        {
+            const int current = published.load();
+            readers[current].fetch_add(1);
+            if (published.load() == current)
+            {
+                return current;
+            }
+            readers[current].fetch_sub(1);
+        }
+    }
+
+    // Called with changeLock held once arrays[next] is complete.
+    void publish(int next)
+    {
+        published.store(next);
+        // Walks still in the old array finish within one pass over at most Capacity listeners.
+        while (readers[1 - next].load() != 0)
         {
             std::this_thread::yield();
         }
@@ -95,8 +127,8 @@ private:
 
     Array arrays[2];
     std::atomic<int> published{0};
-    mutable std::atomic<int> inFlight{0};
-    std::mutex changeMutex;
+    mutable std::atomic<int> readers[2] = {0, 0};
+    Mutex changeLock;
 };
 
 } // namespace Sonarch::Parameters

@@ -1,0 +1,44 @@
+// The stored form of the bank: one record per program and the image of all 128.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// Field sizes of the stored form, in bytes or slots.
+constexpr int kBankTextBytes = 128;
+constexpr int kProgramValueSlots = 128;
+constexpr int kBankProgramSlots = 128;
+constexpr int kProgramRecordBytes = 772;
+constexpr int kBankImageBytes = 98948;
+
+// One program: 4 + 128 + 128 + 128 x 4 = 772 bytes. In a chunk every integer and float is
+// little-endian whatever the target, so chunks are written and read field by field; the struct
+// only mirrors the layout. Texts are zero-terminated within their 128 bytes (at most 127
+// characters). Value slots past the synthesizer's parameter count belong to no parameter.
+struct ProgramRecord
+{
+    std::int32_t version;
+    char identifier[kBankTextBytes];
+    char name[kBankTextBytes];
+    // Normalised parameter values by parameter index.
+    float values[kProgramValueSlots];
+};
+
+// The bank: 4 + 128 + 128 x 772 = 98948 bytes, program 0 first.
+struct BankImage
+{
+    std::int32_t version;
+    char identifier[kBankTextBytes];
+    ProgramRecord programs[kBankProgramSlots];
+};
+
+static_assert(sizeof(float) == 4, "values are stored as 32-bit floats");
+static_assert(sizeof(ProgramRecord) == kProgramRecordBytes);
+static_assert(offsetof(ProgramRecord, version) == 0);
+static_assert(offsetof(ProgramRecord, identifier) == 4);
+static_assert(offsetof(ProgramRecord, name) == 132);
+static_assert(offsetof(ProgramRecord, values) == 260);
+static_assert(sizeof(BankImage) == kBankImageBytes);
+static_assert(offsetof(BankImage, version) == 0);
+static_assert(offsetof(BankImage, identifier) == 4);
+static_assert(offsetof(BankImage, programs) == 132);
