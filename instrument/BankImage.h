@@ -1,6 +1,8 @@
 // The stored form of the bank: one record per program and the image of all 128.
 #pragma once
 
+#include "sonarch/parameters/ChunkWriter.h"
+
 #include <cstddef>
 #include <cstdint>
 
@@ -42,3 +44,7 @@ static_assert(sizeof(BankImage) == kBankImageBytes);
 static_assert(offsetof(BankImage, version) == 0);
 static_assert(offsetof(BankImage, identifier) == 4);
 static_assert(offsetof(BankImage, programs) == 132);
+
+// Appends a record or the whole image in the stored form: little-endian, field by field.
+void writeProgramRecord(Sonarch::Parameters::ChunkWriter& writer, const ProgramRecord& record);
+void writeBankImage(Sonarch::Parameters::ChunkWriter& writer, const BankImage& image);

@@ -37,17 +37,6 @@ float readFloat32(const std::uint8_t* bytes)
     return value;
 }
 
-void writeRecord(ChunkWriter& writer, const ProgramRecord& record)
-{
-    writer.appendInt32(record.version);
-    writer.append(record.identifier, kBankTextBytes);
-    writer.append(record.name, kBankTextBytes);
-    for (const float value : record.values)
-    {
-        writer.appendFloat32(value);
-    }
-}
-
 // Takes name and values from a stored record; version and identifier are not kept.
 void loadRecord(ProgramRecord& record, const std::uint8_t* bytes)
 {
@@ -262,7 +251,7 @@ bool TavrelBank::setProgramChunk(ChunkReader& reader)
 
 void TavrelBank::getProgramChunk(ChunkWriter& writer)
 {
-    writeRecord(writer, image.programs[currentProgram]);
+    writeProgramRecord(writer, image.programs[currentProgram]);
 }
 
 bool TavrelBank::setBankChunk(ChunkReader& reader)
@@ -284,10 +273,5 @@ bool TavrelBank::setBankChunk(ChunkReader& reader)
 
 void TavrelBank::getBankChunk(ChunkWriter& writer)
 {
-    writer.appendInt32(image.version);
-    writer.append(image.identifier, kBankTextBytes);
-    for (const ProgramRecord& record : image.programs)
-    {
-        writeRecord(writer, record);
-    }
+    writeBankImage(writer, image);
 }
