@@ -70,6 +70,11 @@ public:
     void getLongDisplay(int index, char* text) const override;
     int getParameterCount() const override { return 2; }
 
+    // The lock held for each rendered block, queued message and reset. The synthesizer holds it
+    // around engine-wide changes made from other threads (a new sample rate), so they never land
+    // in the middle of a block.
+    Mutex& getRenderLock() { return lock; }
+
 private:
     static constexpr int kChannelCount = 16;
 

@@ -56,12 +56,20 @@ TavrelBank::TavrelBank(IProgrammable* synthesizer)
 {
     image.version = kVersion;
     storeText(image.identifier, kBankIdentifier);
-    const int count = getParameterCount();
     for (ProgramRecord& record : image.programs)
     {
         record.version = kVersion;
         storeText(record.identifier, kProgramIdentifier);
         storeText(record.name, kInitialProgramName);
+    }
+    fillFromSynthesizer();
+}
+
+void TavrelBank::fillFromSynthesizer()
+{
+    const int count = getParameterCount();
+    for (ProgramRecord& record : image.programs)
+    {
         for (int i = 0; i < count; ++i)
         {
             record.values[i] = synth->getValue(i);

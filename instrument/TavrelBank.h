@@ -26,6 +26,10 @@ public:
 
     // Every program takes the synthesizer's current values; synth is borrowed and not null.
     explicit TavrelBank(IProgrammable* synthesizer);
+    // Stores the synthesizer's current values in every program. The constructor does it once; an
+    // owner that appends its parameters to the collection only after building the bank calls it
+    // again when the collection is complete.
+    void fillFromSynthesizer();
     TavrelBank(const TavrelBank&) = delete;
     TavrelBank& operator=(const TavrelBank&) = delete;
 

@@ -1,0 +1,56 @@
+// Assembles the built-in factory bank from its source data.
+#include "instrument/FactoryBankImage.h"
+
+#include "instrument/BankImage.h"
+#include "instrument/FactoryBank.h"
+#include "instrument/TavrelBank.h"
+#include "parameters/TextField.h"
+#include "sonarch/parameters/BankInterface.h"
+#include "sonarch/parameters/ChunkWriter.h"
+
+#include <cstring>
+#include <memory>
+
+std::vector<std::uint8_t> buildFactoryBankImage(Sonarch::Parameters::BankInterface& bank)
+{
+    auto image = std::make_unique<BankImage>();
+    std::memset(image.get(), 0, sizeof(BankImage));
+    image->version = kFactoryBankVersion;
+    copyText(image->identifier, TavrelBank::kBankIdentifier, kBankTextBytes);
+
+    const int parameterCount = bank.getParameterCount();
+    float defaults[kProgramValueSlots] = {};
+    for (int index = 0; index < parameterCount && index < kProgramValueSlots; ++index)
+    {
+        defaults[index] = bank.getParameter(index);
+    }
+
+    const FactoryProgram* programs = factoryPrograms();
+    const int programCount = factoryProgramCount();
+    for (int p = 0; p < kBankProgramSlots; ++p)
+    {
+        ProgramRecord& record = image->programs[p];
+        record.version = kFactoryBankVersion;
+        copyText(record.identifier, TavrelBank::kProgramIdentifier, kBankTextBytes);
+        std::memcpy(record.values, defaults, sizeof(defaults));
+        if (p >= programCount)
+        {
+            copyText(record.name, "Blank", kBankTextBytes);
+            continue;
+        }
+        copyText(record.name, programs[p].name, kBankTextBytes);
+        for (int s = 0; s < programs[p].settingCount; ++s)
+        {
+            const FactorySetting& setting = programs[p].settings[s];
+            const int index = bank.findParameter(setting.shortName);
+            if (index >= 0 && index < parameterCount && index < kProgramValueSlots)
+            {
+                record.values[index] = setting.value;
+            }
+        }
+    }
+
+    Sonarch::Parameters::ChunkWriter writer(kBankImageBytes);
+    writeBankImage(writer, *image);
+    return std::vector<std::uint8_t>(writer.getData(), writer.getData() + writer.getLength());
+}
