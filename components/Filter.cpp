@@ -2,7 +2,6 @@
 #include "components/Filter.h"
 
 #include "components/FastMath.h"
-#include "parameters/TextField.h"
 
 #include <cmath>
 
@@ -155,6 +154,8 @@ Filter::Filter(const char* prefix)
     resonanceSmoother.updateCoefficient();
 }
 
+// The played note adds note x KTrck semitones to the cutoff note; there is no pivot note, so with
+// key tracking on the Cut setting sits correspondingly lower (KTrck 1 at note 69 adds 69).
 float Filter::computeCutoffFrequency() const
 {
     const float note = static_cast<float>(currentNote.load());
