@@ -1,0 +1,84 @@
+// Rendering speed of the voice filter on 512-frame blocks, with and without cutoff modulation.
+#include "components/Filter.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <memory>
+
+namespace
+{
+
+constexpr int kBlockFrames = 512;
+constexpr float kRate = 44100.0f;
+
+// A source whose output buffer holds a fixed block: the filter only reads it.
+class FixedSource : public ISynthComponent
+{
+public:
+    FixedSource(double hz, double amplitude, double offset)
+    {
+        for (int i = 0; i < kMaxBlockFrames; ++i)
+        {
+            output[i] = static_cast<float>(
+                offset + amplitude * std::sin(2.0 * 3.14159265358979 * hz * i / 44100.0));
+        }
+    }
+    void reset() override {}
+    float getSampleRate() const override { return kRate; }
+    void setSampleRate(float) override {}
+    void process(int) override {}
+    const float* getOutput() const override { return output; }
+
+private:
+    float output[kMaxBlockFrames];
+};
+
+void renderBlocks(benchmark::State& state, bool modulated)
+{
+    auto osc1 = std::make_unique<FixedSource>(220.0, 0.5, 0.0);
+    auto osc2 = std::make_unique<FixedSource>(331.0, 0.4, 0.0);
+    auto noise = std::make_unique<FixedSource>(5123.0, 0.1, 0.0);
+    auto lfo = std::make_unique<FixedSource>(3.0, 1.0, 0.0);
+    auto envelope = std::make_unique<FixedSource>(0.5, 0.4, 0.5);
+    auto filter = std::make_unique<Filter>("F");
+    filter->setSampleRate(kRate);
+    filter->setValue(Filter::kType, static_cast<float>(state.range(0)) / 3.0f);
+    filter->setValue(Filter::kCut, 0.6f);
+    filter->setValue(Filter::kRes, 0.6f);
+    filter->setAudioInput(1, osc1.get());
+    filter->setAudioInput(2, osc2.get());
+    filter->setAudioInput(3, noise.get());
+    filter->setAmplitudeSource(envelope.get());
+    if (modulated)
+    {
+        filter->setValue(Filter::kFM1, 0.3f);
+        filter->setFmSource(1, lfo.get());
+        filter->setValue(Filter::kCPrss, 1.0f);
+        filter->press(0.5f);
+    }
+    filter->trigger(69, 60, 100);
+    for (auto _ : state)
+    {
+        filter->process(kBlockFrames);
+        benchmark::DoNotOptimize(filter->getOutput()[kBlockFrames - 1]);
+    }
+    state.counters["realtime"] =
+        benchmark::Counter(kBlockFrames / kRate, benchmark::Counter::kIsIterationInvariantRate);
+}
+
+// Argument: the mode, 0 lowpass .. 3 notch.
+void BM_FilterModulated(benchmark::State& state)
+{
+    renderBlocks(state, true);
+}
+
+void BM_FilterUnmodulated(benchmark::State& state)
+{
+    renderBlocks(state, false);
+}
+
+} // namespace
+
+BENCHMARK(BM_FilterModulated)->DenseRange(0, 3);
+BENCHMARK(BM_FilterUnmodulated)->Arg(0);

@@ -1,0 +1,388 @@
+// The voice filter.
+#include "components/Filter.h"
+
+#include "components/FastMath.h"
+
+#include <cmath>
+
+namespace
+{
+
+const char* const kTypeItems[] = {"LP", "HP", "BP", "N"};
+const char* const kTypeLongItems[] = {"Lowpass", "Highpass", "Bandpass", "Notch"};
+
+constexpr float kTwoPi = 6.2831855f;
+constexpr float kPi = 3.1415927f;
+
+// The cutoff smoothers' default frequency in Hz: a time constant of about 36 ms.
+constexpr float kSmoothingHz = 4.41f;
+
+// A block whose averaged input total lies strictly inside +-kSilence counts as silent.
+constexpr float kSilence = 0.000001f;
+
+// The largest cutoff the modulated coefficient may reach: half the sample rate.
+constexpr float kMaxCutoff = 0.5f;
+// Keeps g above 0 so that the stages never freeze, even for a cutoff of 0.
+constexpr float kMinCoefficient = 0.00001f;
+// The resonance feedback is limited to this magnitude.
+constexpr float kMaxFeedback = 4.0f;
+// The smallest float step below 1. Below about 12030 Hz, g can round to exactly 1 near half the
+// sample rate; 1 - g is then replaced by this gap so that the resonance gain 1 / (1 - g) stays
+// finite (about 1.7e7, the value of the neighbouring g) instead of turning into inf x 0 = NaN.
+constexpr float kSmallestGap = 5.9604645e-8f;
+
+struct FilterLoopSettings
+{
+    float cutoffTarget;    // cycles per sample
+    float cutoffRate;      // smoother coefficient per sample
+    float resonanceTarget; // 0..1
+    float resonanceRate;
+    float range; // q
+};
+
+struct FilterLoopState
+{
+    float cutoff; // smoothed, cycles per sample
+    float resonance;
+    float s1;
+    float s2;
+};
+
+// The per-sample loop for one mode, on local copies of the state. x is the input sum and mod the
+// modulation sum in tenths of an octave.
+template <int Mode>
+void runFilterLoop(const float* x, const float* mod, float* out, int count,
+                   const FilterLoopSettings& settings, FilterLoopState& state)
+{
+    const float cutoffTarget = settings.cutoffTarget;
+    const float cutoffRate = settings.cutoffRate;
+    const float resonanceTarget = settings.resonanceTarget;
+    const float resonanceRate = settings.resonanceRate;
+    const float range = settings.range;
+    float cutoff = state.cutoff;
+    float resonance = state.resonance;
+    float state1 = state.s1;
+    float state2 = state.s2;
+
+    for (int i = 0; i < count; ++i)
+    {
+        cutoff = cutoff + (cutoffTarget - cutoff) * cutoffRate + kAntiDenormal;
+        resonance = resonance + (resonanceTarget - resonance) * resonanceRate + kAntiDenormal;
+
+        float c = fastExp2(10.0f * mod[i]) * cutoff;
+        c = c < kMaxCutoff ? c : kMaxCutoff;
+        // The cubic maps 0..0.5 cycles per sample onto a stage coefficient of 0..q.
+        const float d = 1.0f - 2.0f * c;
+        const float g = (1.0f - d * d * d) * range + kMinCoefficient;
+
+        float oneMinusG = 1.0f - g;
+        oneMinusG = oneMinusG != 0.0f ? oneMinusG : kSmallestGap;
+        float fb = (1.0f + 1.0f / oneMinusG) * resonance * (state1 - state2);
+        fb = fb > kMaxFeedback ? kMaxFeedback : (fb < -kMaxFeedback ? -kMaxFeedback : fb);
+
+        state1 = state1 + g * (x[i] - state1 + fb);
+        state2 = state2 + g * (state1 - state2);
+
+        if constexpr (Mode == Filter::kHighpass)
+        {
+            out[i] = x[i] - state2;
+        }
+        else if constexpr (Mode == Filter::kBandpass)
+        {
+            out[i] = state1 - state2;
+        }
+        else if constexpr (Mode == Filter::kNotch)
+        {
+            out[i] = x[i] - (state1 - state2);
+        }
+        else
+        {
+            out[i] = state2;
+        }
+    }
+
+    state = {cutoff, resonance, state1, state2};
+}
+
+} // namespace
+
+void Filter::ParameterSmoother::updateCoefficient()
+{
+    coefficient = 1.0f - std::exp(-kTwoPi * frequency / sampleRate);
+}
+
+void Filter::ParameterSmoother::setSampleRate(float rateHz)
+{
+    sampleRate = rateHz;
+    const float nyquist = 0.5f * rateHz;
+    if (frequency > nyquist)
+    {
+        frequency = nyquist;
+    }
+    updateCoefficient();
+}
+
+Filter::Filter(const char* prefix)
+    : Cut(prefix, "Cut", "Hz", 0.75f, 8.0f, 13000.0f, false),
+      Res(prefix, "Res", "Level", 0.0f, 0.0f, 1.0f, false),
+      Type(prefix, "Type", "Type", 0.0f, 3, kTypeItems, kTypeLongItems),
+      KTrck(prefix, "KTrck", "Rate", 0.0f, 0.0f, 1.0f, false),
+      FM1(prefix, "FM1", "Level", 0.0f, 0.0f, 1.0f, false),
+      FM2(prefix, "FM2", "Level", 0.0f, 0.0f, 1.0f, false), FM1PL(prefix, "FM1PL"),
+      FM2PL(prefix, "FM2PL"), CPrss(prefix, "CPrss"), sampleRate(44100.0f), currentNote(69),
+      cutoffNote(0.0f), cutoffFrequency(0.0f), pressure(0.0f)
+{
+    addParameter(Cut);
+    addParameter(Res);
+    addParameter(Type);
+    addParameter(KTrck);
+    addParameter(FM1);
+    addParameter(FM2);
+    addParameter(FM1PL);
+    addParameter(FM2PL);
+    addParameter(CPrss);
+
+    cutoffNote = Cut.getValue() * 128.0f;
+    cutoffFrequency = computeCutoffFrequency();
+    q = 1.0f - std::exp(-kPi * 44100.0f / sampleRate);
+
+    cutoffSmoother.frequency = kSmoothingHz;
+    cutoffSmoother.target = cutoffFrequency.load();
+    cutoffSmoother.updateCoefficient();
+    resonanceSmoother.frequency = kSmoothingHz;
+    resonanceSmoother.target = Res.getReal();
+    resonanceSmoother.updateCoefficient();
+}
+
+// The played note adds note x KTrck semitones to the cutoff note; there is no pivot note, so with
+// key tracking on the Cut setting sits correspondingly lower (KTrck 1 at note 69 adds 69).
+float Filter::computeCutoffFrequency() const
+{
+    const float note = static_cast<float>(currentNote.load());
+    const float semitones = note * KTrck.getReal() + cutoffNote - 69.0f;
+    return std::pow(2.0f, semitones * kOneTwelfth) * 440.0f / sampleRate;
+}
+
+void Filter::updateCutoff()
+{
+    cutoffFrequency = computeCutoffFrequency();
+    cutoffSmoother.target = cutoffFrequency.load();
+}
+
+void Filter::clearState()
+{
+    cutoffSmoother.current = cutoffSmoother.target;
+    resonanceSmoother.current = resonanceSmoother.target;
+    s1 = 0.0f;
+    s2 = 0.0f;
+}
+
+void Filter::reset()
+{
+    clearState();
+}
+
+void Filter::setSampleRate(float rateHz)
+{
+    if (!(rateHz > 0.0f) || !std::isfinite(rateHz))
+    {
+        return;
+    }
+    sampleRate = rateHz;
+    cutoffSmoother.setSampleRate(rateHz);
+    resonanceSmoother.setSampleRate(rateHz);
+    updateCutoff();
+    q = 1.0f - std::exp(-kPi * 44100.0f / rateHz);
+}
+
+void Filter::trigger(int /*previousNote*/, int note, int /*velocity*/)
+{
+    currentNote = note < 0 ? 0 : (note > 127 ? 127 : note);
+    updateCutoff();
+    cutoffSmoother.current = cutoffSmoother.target;
+    resonanceSmoother.current = resonanceSmoother.target;
+}
+
+void Filter::release(int /*velocity*/) {}
+
+void Filter::press(float pressureNorm)
+{
+    // NaN and values outside 0..1 cannot come from a MIDI data byte; treat them as the nearest
+    // valid pressure (NaN as none).
+    const float p = pressureNorm > 0.0f ? (pressureNorm < 1.0f ? pressureNorm : 1.0f) : 0.0f;
+    pressure = p * p;
+}
+
+void Filter::parameterChanged(int index)
+{
+    switch (index)
+    {
+    case kCut:
+        cutoffNote = Cut.getValue() * 128.0f;
+        updateCutoff();
+        break;
+    case kKTrck:
+        updateCutoff();
+        break;
+    case kRes:
+        resonanceSmoother.target = Res.getReal();
+        break;
+    case kCPrss:
+        pressure = 0.0f;
+        break;
+    default:
+        break;
+    }
+}
+
+void Filter::getLongDisplay(int index, char* text) const
+{
+    if (index == kType)
+    {
+        Type.getLongDisplay(text);
+        return;
+    }
+    ParameterList::getLongDisplay(index, text);
+}
+
+void Filter::setAudioInput(int input, const ISynthComponent* source)
+{
+    if (input < 1 || input > kAudioInputs)
+    {
+        return;
+    }
+    ScopedLock hold(lock);
+    audioInputs[input - 1] = source;
+}
+
+void Filter::setFmSource(int input, const ISynthComponent* source)
+{
+    if (input < 1 || input > kFmInputs)
+    {
+        return;
+    }
+    ScopedLock hold(lock);
+    fmSources[input - 1] = source;
+}
+
+void Filter::setAmplitudeSource(const ISynthComponent* source)
+{
+    amplitudeSource = source;
+}
+
+void Filter::process(int count)
+{
+    if (count <= 0)
+    {
+        return;
+    }
+    if (count > kMaxBlockFrames)
+    {
+        count = kMaxBlockFrames;
+    }
+
+    const ISynthComponent* inputs[kAudioInputs];
+    const ISynthComponent* fm[kFmInputs];
+    {
+        ScopedLock hold(lock);
+        for (int k = 0; k < kAudioInputs; ++k)
+        {
+            inputs[k] = audioInputs[k];
+        }
+        for (int k = 0; k < kFmInputs; ++k)
+        {
+            fm[k] = fmSources[k];
+        }
+    }
+
+    // Input sum. The silence test adds up the partial sum after each present source, so a source
+    // counts once for itself and once for every source added after it.
+    for (int i = 0; i < count; ++i)
+    {
+        inputSum[i] = 0.0f;
+    }
+    float total = 0.0f;
+    for (const ISynthComponent* source : inputs)
+    {
+        if (source == nullptr)
+        {
+            continue;
+        }
+        const float* samples = source->getOutput();
+        float blockSum = 0.0f;
+        for (int i = 0; i < count; ++i)
+        {
+            inputSum[i] += samples[i];
+            blockSum += inputSum[i];
+        }
+        total += blockSum;
+    }
+    const float average = total / static_cast<float>(count);
+    if (average > -kSilence && average < kSilence)
+    {
+        // A silent input clears the ringing and snaps the smoothers.
+        clearState();
+    }
+
+    // Modulation sum in tenths of an octave.
+    for (int i = 0; i < count; ++i)
+    {
+        modulationSum[i] = 0.0f;
+    }
+    const float depths[kFmInputs] = {static_cast<float>(FM1PL.getSign()) * FM1.getReal(),
+                                     static_cast<float>(FM2PL.getSign()) * FM2.getReal()};
+    for (int k = 0; k < kFmInputs; ++k)
+    {
+        if (fm[k] == nullptr)
+        {
+            continue;
+        }
+        const float* samples = fm[k]->getOutput();
+        const float depth = depths[k];
+        for (int i = 0; i < count; ++i)
+        {
+            modulationSum[i] += depth * samples[i];
+        }
+    }
+    const float pressureAmount = pressure;
+    if (CPrss.getBool() && pressureAmount > 0.0f)
+    {
+        for (int i = 0; i < count; ++i)
+        {
+            modulationSum[i] += pressureAmount;
+        }
+    }
+
+    const FilterLoopSettings settings = {cutoffSmoother.target, cutoffSmoother.coefficient,
+                                         resonanceSmoother.target, resonanceSmoother.coefficient,
+                                         q};
+    FilterLoopState state = {cutoffSmoother.current, resonanceSmoother.current, s1, s2};
+    switch (Type.getInt())
+    {
+    case kHighpass:
+        runFilterLoop<kHighpass>(inputSum, modulationSum, output, count, settings, state);
+        break;
+    case kBandpass:
+        runFilterLoop<kBandpass>(inputSum, modulationSum, output, count, settings, state);
+        break;
+    case kNotch:
+        runFilterLoop<kNotch>(inputSum, modulationSum, output, count, settings, state);
+        break;
+    default:
+        runFilterLoop<kLowpass>(inputSum, modulationSum, output, count, settings, state);
+        break;
+    }
+    cutoffSmoother.current = state.cutoff;
+    resonanceSmoother.current = state.resonance;
+    s1 = state.s1;
+    s2 = state.s2;
+
+    if (amplitudeSource != nullptr)
+    {
+        const float* amplitude = amplitudeSource->getOutput();
+        for (int i = 0; i < count; ++i)
+        {
+            output[i] *= amplitude[i];
+        }
+    }
+}
