@@ -17,7 +17,7 @@ constexpr float kPi = 3.1415927f;
 // The cutoff smoothers' default frequency in Hz: a time constant of about 36 ms.
 constexpr float kSmoothingHz = 4.41f;
 
-// A block whose averaged input total lies strictly inside +-kSilence counts as silent.
+// A block whose averaged input magnitude lies below kSilence counts as silent.
 constexpr float kSilence = 0.000001f;
 
 // The largest cutoff the modulated coefficient may reach: half the sample rate.
@@ -295,8 +295,10 @@ void Filter::process(int count)
         }
     }
 
-    // Input sum. The silence test adds up the partial sum after each present source, so a source
-    // counts once for itself and once for every source added after it.
+    // Input sum. The silence test adds up the magnitude of the partial sum after each present
+    // source, so a source counts once for itself and once for every source added after it.
+    // Magnitudes, not signed values: a tone that fits a whole number of cycles into the block
+    // averages to zero and would otherwise reset a sounding filter every block.
     for (int i = 0; i < count; ++i)
     {
         inputSum[i] = 0.0f;
@@ -313,12 +315,12 @@ void Filter::process(int count)
         for (int i = 0; i < count; ++i)
         {
             inputSum[i] += samples[i];
-            blockSum += inputSum[i];
+            blockSum += std::fabs(inputSum[i]);
         }
         total += blockSum;
     }
     const float average = total / static_cast<float>(count);
-    if (average > -kSilence && average < kSilence)
+    if (average < kSilence)
     {
         // A silent input clears the ringing and snaps the smoothers.
         clearState();
