@@ -122,6 +122,8 @@ private:
     FloatParameter pwid;
     FloatParameter pwm;
     PolarityParameter pwmPl;
+
+    // Sample rate in Hz
     Relaxed<float> sampleRate;
 
     // Table choice (under the lock)

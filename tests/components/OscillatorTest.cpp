@@ -2,6 +2,7 @@
 #include "components/Oscillator.h"
 #include "tests/support/AllocationCounter.h"
 #include "tests/support/Analysis.h"
+#include "tests/support/ModulationSources.h"
 
 #include <gtest/gtest.h>
 
@@ -15,59 +16,6 @@ namespace
 {
 
 constexpr double kPi = 3.14159265358979323846;
-
-// A modulation source holding one value in every sample.
-class ConstantSource : public ISynthComponent
-{
-public:
-    explicit ConstantSource(float initial) { set(initial); }
-    void set(float value)
-    {
-        for (float& sample : buffer)
-        {
-            sample = value;
-        }
-    }
-    void reset() override {}
-    float getSampleRate() const override { return 44100.0f; }
-    void setSampleRate(float) override {}
-    void process(int) override {}
-    const float* getOutput() const override { return buffer; }
-
-private:
-    float buffer[kMaxBlockFrames];
-};
-
-// A source rendering a continuing sine of a given period in samples, block by block.
-class SineSource : public ISynthComponent
-{
-public:
-    SineSource(double periodSamples, float sourceAmplitude, float sourceOffset)
-        : period(periodSamples), amplitude(sourceAmplitude), offset(sourceOffset)
-    {
-    }
-    void reset() override {}
-    float getSampleRate() const override { return 44100.0f; }
-    void setSampleRate(float) override {}
-    void process(int count) override
-    {
-        for (int i = 0; i < count; ++i, ++position)
-        {
-            buffer[i] =
-                offset + amplitude * static_cast<float>(std::sin(
-                                         2.0 * kPi * static_cast<double>(position) / period));
-        }
-    }
-    const float* getOutput() const override { return buffer; }
-
-private:
-    double period;
-    float amplitude;
-    float offset;
-    long position = 0;
-    float buffer[kMaxBlockFrames] = {};
-};
-
 constexpr int kSine = 2;
 
 // Normalised settings of the integer parameters.
@@ -277,8 +225,8 @@ TEST(OscillatorTest, FmShiftsThePitchByDepthTimesPolarityInOctaves)
 {
     const float rate = 44100.0f;
     auto oscillator = makeOscillator(rate, kSine, 69);
-    ConstantSource up(1.0f);
-    ConstantSource down(-1.0f);
+    TestSources::Constant up(1.0f);
+    TestSources::Constant down(-1.0f);
 
     // Depth 0.5 (setting 0.7071 on the squared curve), polarity -1, source 1: fastExp2(-0.5)
     // lowers by 1 / 1.41667, about half an octave.
@@ -305,21 +253,6 @@ TEST(OscillatorTest, FmShiftsThePitchByDepthTimesPolarityInOctaves)
     EXPECT_NEAR(measuredFrequency(*oscillator, rate), 440.0, 0.05);
 }
 
-TEST(OscillatorTest, PitchSourceAddsOctavesOnlyWhereInstalled)
-{
-    const float rate = 48000.0f;
-    auto first = makeOscillator(rate, kSine, 69);
-    auto second = makeOscillator(rate, kSine, 69);
-    ConstantSource glide(1.0f);
-    second->setPitchSource(&glide);
-    EXPECT_NEAR(measuredFrequency(*first, rate), 440.0, 0.05);
-    EXPECT_NEAR(measuredFrequency(*second, rate), 880.0, 0.1);
-    glide.set(-1.0f);
-    EXPECT_NEAR(measuredFrequency(*second, rate), 220.0, 0.05);
-    second->setPitchSource(nullptr);
-    EXPECT_NEAR(measuredFrequency(*second, rate), 440.0, 0.05);
-}
-
 TEST(OscillatorTest, PulseWidthSubtractsACopyShiftedByTheWidth)
 {
     const float rate = 44100.0f;
@@ -337,7 +270,7 @@ TEST(OscillatorTest, PulseWidthSubtractsACopyShiftedByTheWidth)
     EXPECT_NEAR(TestAnalysis::peak(block.data(), block.size()), 0.0047, 0.0003);
 
     // A modulation source moves the width by 0.5 x depth x polarity x its value.
-    ConstantSource full(1.0f);
+    TestSources::Constant full(1.0f);
     sine->setValue(Oscillator::kPwm, 1.0f);
     sine->setPwmSource(&full);
     block = render(*sine, 4096);
@@ -426,7 +359,7 @@ TEST(OscillatorTest, AmplitudeSourceScalesEachSample)
 {
     auto plain = makeOscillator(44100.0f, 0, 60);
     auto scaled = makeOscillator(44100.0f, 0, 60);
-    SineSource level(300.0, 0.5f, 0.5f);
+    TestSources::Sine level(300.0, 0.5f, 0.5f);
     scaled->setAmplitudeSource(&level);
     level.process(1000);
     plain->process(1000);
@@ -464,8 +397,8 @@ TEST(OscillatorTest, SplitRendersGiveTheSameSamplesAsOneCall)
     {
         std::unique_ptr<Oscillator> master = makeOscillator(44100.0f, 3, 50);
         std::unique_ptr<Oscillator> slave = makeOscillator(44100.0f, 16, 57);
-        SineSource lfo{5000.0, 0.8f, 0.0f};
-        SineSource env{9000.0, 0.5f, 0.5f};
+        TestSources::Sine lfo{5000.0, 0.8f, 0.0f};
+        TestSources::Sine env{9000.0, 0.5f, 0.5f};
         Rig()
         {
             master->setValue(Oscillator::kFm1, 0.6f);
@@ -511,7 +444,7 @@ TEST(OscillatorTest, ProcessAllocatesNothing)
 {
     auto master = makeOscillator(44100.0f, 0, 40);
     auto oscillator = makeOscillator(44100.0f, 5, 64);
-    ConstantSource source(0.3f);
+    TestSources::Constant source(0.3f);
     oscillator->setFmSource(1, &source);
     oscillator->setValue(Oscillator::kFm1, 0.5f);
     oscillator->setPitchSource(&source);
@@ -558,7 +491,7 @@ TEST(OscillatorTest, ExtremeInputsKeepTheOutputFiniteAndThePhaseInACycle)
     auto modulated = makeOscillator(44100.0f, 6, 60);
     auto slave = makeOscillator(44100.0f, 0, 100);
     slave->setSyncMaster(modulated.get());
-    ConstantSource source(0.0f);
+    TestSources::Constant source(0.0f);
     modulated->setFmSource(1, &source);
     modulated->setValue(Oscillator::kFm1, 1.0f);
     modulated->setValue(Oscillator::kPwOn, 1.0f);

@@ -2,6 +2,7 @@
 #include "parameters/OscProgrammer.h"
 #include "components/FastMath.h"
 #include "tests/support/Analysis.h"
+#include "tests/support/ModulationSources.h"
 
 #include <gtest/gtest.h>
 
@@ -12,26 +13,6 @@
 
 namespace
 {
-
-class ConstantSource : public ISynthComponent
-{
-public:
-    explicit ConstantSource(float value)
-    {
-        for (float& sample : buffer)
-        {
-            sample = value;
-        }
-    }
-    void reset() override {}
-    float getSampleRate() const override { return 44100.0f; }
-    void setSampleRate(float) override {}
-    void process(int) override {}
-    const float* getOutput() const override { return buffer; }
-
-private:
-    float buffer[kMaxBlockFrames];
-};
 
 // Two sine oscillators wired to a programmer whose four sources hold distinct constant values.
 class OscProgrammerTest : public ::testing::Test
@@ -83,11 +64,11 @@ protected:
 
     std::unique_ptr<Oscillator> osc1;
     std::unique_ptr<Oscillator> osc2;
-    ConstantSource lfo1;
-    ConstantSource lfo2;
-    ConstantSource env1;
-    ConstantSource env2;
-    ConstantSource slew;
+    TestSources::Constant lfo1;
+    TestSources::Constant lfo2;
+    TestSources::Constant env1;
+    TestSources::Constant env2;
+    TestSources::Constant slew;
     OscProgrammer programmer;
 };
 
