@@ -1,19 +1,17 @@
 // Routing of the oscillators' modulation sources, portamento and sync.
 #include "parameters/OscProgrammer.h"
 
-const char* const OscProgrammer::kSourceNames[kSourceCount] = {"None", "LFO 1", "LFO 2", "Env 1",
-                                                               "Env 2"};
-
+#include "parameters/ModulationSources.h"
 OscProgrammer::OscProgrammer(Oscillator& oscillator1, Oscillator& oscillator2,
                              const ISynthComponent* lfo1, const ISynthComponent* lfo2,
                              const ISynthComponent* env1, const ISynthComponent* env2,
                              const ISynthComponent* portamento)
-    : o1Fm1Source("O1", "FM1S", "Src", 0.0f, kSourceCount - 1, kSourceNames),
-      o1Fm2Source("O1", "FM2S", "Src", 0.0f, kSourceCount - 1, kSourceNames),
-      o1PwmSource("O1", "PWMS", "Src", 0.0f, kSourceCount - 1, kSourceNames),
-      o2Fm1Source("O2", "FM1S", "Src", 0.0f, kSourceCount - 1, kSourceNames),
-      o2Fm2Source("O2", "FM2S", "Src", 0.0f, kSourceCount - 1, kSourceNames),
-      o2PwmSource("O2", "PWMS", "Src", 0.0f, kSourceCount - 1, kSourceNames),
+    : o1Fm1Source("O1", "FM1S", "Src", 0.0f, kModulationSourceCount - 1, kModulationSourceNames),
+      o1Fm2Source("O1", "FM2S", "Src", 0.0f, kModulationSourceCount - 1, kModulationSourceNames),
+      o1PwmSource("O1", "PWMS", "Src", 0.0f, kModulationSourceCount - 1, kModulationSourceNames),
+      o2Fm1Source("O2", "FM1S", "Src", 0.0f, kModulationSourceCount - 1, kModulationSourceNames),
+      o2Fm2Source("O2", "FM2S", "Src", 0.0f, kModulationSourceCount - 1, kModulationSourceNames),
+      o2PwmSource("O2", "PWMS", "Src", 0.0f, kModulationSourceCount - 1, kModulationSourceNames),
       o1Portamento("O1", "Prta"), o2Portamento("O2", "Prta"),
       o2Sync("O2", "Sync"), sources{nullptr, lfo1, lfo2, env1, env2}, slewLimiter(portamento),
       osc1(&oscillator1), osc2(&oscillator2)

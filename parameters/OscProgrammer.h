@@ -5,6 +5,7 @@
 #include "engine/ISynthComponent.h"
 #include "parameters/BooleanParameter.h"
 #include "parameters/EnumParameter.h"
+#include "parameters/ModulationSources.h"
 #include "parameters/ParameterList.h"
 
 // Each source parameter selects an entry of the source table (0 "None" is no source, then the
@@ -27,10 +28,6 @@ public:
         kO2Sync,
         kParameterCount
     };
-
-    static constexpr int kSourceCount = 5;
-    // The item texts of the source parameters, in source-table order.
-    static const char* const kSourceNames[kSourceCount];
 
     // All pointers are borrowed and must outlive the programmer; sources may be null.
     OscProgrammer(Oscillator& oscillator1, Oscillator& oscillator2, const ISynthComponent* lfo1,
@@ -60,7 +57,7 @@ private:
     BooleanParameter o2Sync;
 
     // Sources (borrowed); entry 0 is none
-    const ISynthComponent* sources[kSourceCount];
+    const ISynthComponent* sources[kModulationSourceCount];
     const ISynthComponent* slewLimiter;
 
     // Targets (borrowed)
