@@ -2,6 +2,7 @@
 #include "parameters/OscProgrammer.h"
 
 #include "parameters/ModulationSources.h"
+
 OscProgrammer::OscProgrammer(Oscillator& oscillator1, Oscillator& oscillator2,
                              const ISynthComponent* lfo1, const ISynthComponent* lfo2,
                              const ISynthComponent* env1, const ISynthComponent* env2,
