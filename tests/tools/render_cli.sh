@@ -149,9 +149,15 @@ errors)
         fail "could not save the presets the damage cases start from"
     head -c 100 bank.fxb > truncated.fxb
     { printf 'XXXX'; tail -c +5 bank.fxb; } > wrongmagic.fxb
-    { head -c 24 bank.fxb; printf '\177\377\377\377'; tail -c +29 bank.fxb; } > absurd.fxb
+    # Tavrel keeps its state in chunks: an absurd chunk size, and in files of the parameter-list
+    # kind an absurd program or parameter count.
+    { head -c 156 bank.fxb; printf '\177\377\377\377'; tail -c +161 bank.fxb; } > absurd.fxb
     head -c 40 program.fxp > truncated.fxp
-    { head -c 24 program.fxp; printf '\177\377\377\377'; tail -c +29 program.fxp; } > absurd.fxp
+    { head -c 56 program.fxp; printf '\177\377\377\377'; tail -c +61 program.fxp; } > absurd.fxp
+    "$render" -p "$tavrel" --save-as-params --save-fxb params.fxb --save-fxp params.fxp 2> /dev/null ||
+        fail "could not save the parameter-list presets"
+    { head -c 24 params.fxb; printf '\177\377\377\377'; tail -c +29 params.fxb; } > absurdcount.fxb
+    { head -c 24 params.fxp; printf '\177\377\377\377'; tail -c +29 params.fxp; } > absurdcount.fxp
 
     # Plug-in files.
     expect_error "no such plug-in" good.mid -p missing.so
@@ -172,9 +178,11 @@ errors)
     expect_error "No such file" --fxb missing.fxb --list-params -p "$tavrel"
     expect_error "truncated" --fxb truncated.fxb --list-params -p "$tavrel"
     expect_error "magic" --fxb wrongmagic.fxb --list-params -p "$tavrel"
-    expect_error "programs do not fit" --fxb absurd.fxb --list-params -p "$tavrel"
+    expect_error "chunk of" --fxb absurd.fxb --list-params -p "$tavrel"
+    expect_error "programs do not fit" --fxb absurdcount.fxb --list-params -p "$tavrel"
     expect_error "truncated" --fxp truncated.fxp --list-params -p "$tavrel"
-    expect_error "parameters do not fit" --fxp absurd.fxp --list-params -p "$tavrel"
+    expect_error "chunk of" --fxp absurd.fxp --list-params -p "$tavrel"
+    expect_error "parameters do not fit" --fxp absurdcount.fxp --list-params -p "$tavrel"
     expect_error "magic" --fxb good.mid --list-params -p "$tavrel"
     # Options, and names only the plug-in can check.
     expect_error "nothing to do"

@@ -1,0 +1,66 @@
+// The concrete voice: two oscillators, noise, two delayed LFO signals, two envelopes, portamento
+// and the filter, wired and rendered.
+#pragma once
+
+#include "components/AdsrEnvelope.h"
+#include "components/Filter.h"
+#include "components/NoiseGenerator.h"
+#include "components/Oscillator.h"
+#include "components/Ramper.h"
+#include "components/SlewLimiter.h"
+#include "engine/IAdsrEnvelopeObserver.h"
+#include "engine/RandomGenerator.h"
+#include "engine/Voice.h"
+#include "parameters/FilterProgrammer.h"
+#include "parameters/OscProgrammer.h"
+
+class Lfo;
+class Smoother;
+
+// The synthesizer-wide sources a voice reads: the three level smoothers and the two LFOs, and
+// the engine's random generator for the oscillators' restart phases.
+struct TavrelVoiceSources
+{
+    const Smoother* osc1Level;
+    const Smoother* osc2Level;
+    const Smoother* noiseLevel;
+    const Lfo* lfo1;
+    const Lfo* lfo2;
+    RandomGenerator* random;
+};
+
+// Silent voices cost one test per block. Envelope 1 decides: its attack makes the voice sound,
+// its end makes it silent; at that moment envelope 2 is reset and both oscillators get a new
+// random phase, so the next note on this voice starts from a fresh position.
+class TavrelVoice : public Voice, public IAdsrEnvelopeObserver
+{
+public:
+    explicit TavrelVoice(const TavrelVoiceSources& sources);
+    TavrelVoice(const TavrelVoice&) = delete;
+    TavrelVoice& operator=(const TavrelVoice&) = delete;
+
+    void process(float* buffer, int count) override;
+    void processReplacing(float* buffer, int count) override;
+
+    void onAttack(AdsrEnvelope* envelope) override;
+    void onDecay(AdsrEnvelope* envelope) override;
+    void onRelease(AdsrEnvelope* envelope) override;
+    void onFinished(AdsrEnvelope* envelope) override;
+
+    bool isSilent() const { return silent; }
+
+private:
+    Oscillator osc1;
+    Oscillator osc2;
+    NoiseGenerator noise;
+    Ramper ramp1;
+    Ramper ramp2;
+    AdsrEnvelope env1;
+    AdsrEnvelope env2;
+    SlewLimiter slew;
+    Filter filter;
+    OscProgrammer oscProgrammer;
+    FilterProgrammer filterProgrammer;
+    bool silent = true;
+    RandomGenerator& random;
+};
