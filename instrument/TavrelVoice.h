@@ -48,6 +48,8 @@ public:
     void onFinished(AdsrEnvelope* envelope) override;
 
     bool isSilent() const { return silent; }
+    const Oscillator& getOscillator1() const { return osc1; }
+    const Oscillator& getOscillator2() const { return osc2; }
 
 private:
     Oscillator osc1;
