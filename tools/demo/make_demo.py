@@ -14,11 +14,11 @@ import struct
 import sys
 
 # The program each channel plays (numbers of the plug-in's factory bank, counted from 0).
-# These are placeholders until the factory bank is final: change them here only.
+# Change them here only.
 PROGRAMS = {
-    1: 0,  # chords
-    2: 1,  # bass
-    3: 2,  # lead
+    1: 24,  # chords: Warm Pad
+    2: 13,  # bass: Classic Bass
+    3: 6,  # lead: Twin Saw Lead
 }
 
 TEMPO_BPM = 96
