@@ -415,3 +415,44 @@ TEST(AudioEffectHost, AccumulatingProcessLeavesOutputsUntouched)
     EXPECT_EQ(left[3], 4.0f);
     EXPECT_EQ(right[0], 5.0f);
 }
+
+#if defined(__SSE__) || defined(__x86_64__)
+#include <xmmintrin.h>
+
+namespace
+{
+// Records the floating-point control state seen inside the process calls.
+class MxcsrProbe : public AudioEffectX
+{
+public:
+    MxcsrProbe() : AudioEffectX(recordingHost, 1, 1) {}
+    void processReplacing(float**, float**, VstInt32) override { inside = _mm_getcsr(); }
+    void process(float**, float**, VstInt32) override { inside = _mm_getcsr(); }
+    unsigned inside = 0;
+};
+} // namespace
+
+TEST(AudioEffectHost, ProcessFlushesDenormalsAndRestoresTheHostsState)
+{
+    constexpr unsigned kFlushToZero = 0x8000;
+    constexpr unsigned kDenormalsAreZero = 0x0040;
+    const unsigned hostState = _mm_getcsr();
+    _mm_setcsr(hostState & ~(kFlushToZero | kDenormalsAreZero));
+    const unsigned before = _mm_getcsr();
+
+    MxcsrProbe probe;
+    float left[4] = {};
+    float right[4] = {};
+    float* outputs[2] = {left, right};
+    AEffect* aeffect = probe.getAeffect();
+    aeffect->processReplacing(aeffect, nullptr, outputs, 4);
+    EXPECT_EQ(probe.inside & (kFlushToZero | kDenormalsAreZero), kFlushToZero | kDenormalsAreZero);
+    EXPECT_EQ(_mm_getcsr(), before);
+
+    probe.inside = 0;
+    aeffect->process(aeffect, nullptr, outputs, 4);
+    EXPECT_EQ(probe.inside & kFlushToZero, kFlushToZero);
+    EXPECT_EQ(_mm_getcsr(), before);
+    _mm_setcsr(hostState);
+}
+#endif
