@@ -2,8 +2,8 @@
 #include "components/Panner.h"
 
 #include "tests/support/AllocationCounter.h"
-#include "tests/support/ConstantSource.h"
 #include "tests/support/EffectRender.h"
+#include "tests/support/ModulationSources.h"
 
 #include <gtest/gtest.h>
 
@@ -32,7 +32,7 @@ StereoSignal renderOnes(Panner& panner, int frames, int blockFrames)
 TEST(PannerTest, OffGivesHalfTheSignalToEachChannel)
 {
     auto panner = std::make_unique<Panner>();
-    ConstantSource lfo(1.0f);
+    TestSources::Constant lfo(1.0f);
     panner->setSource(&lfo);
     panner->setValue(kPosition, 1.0f);
     panner->setValue(kLevel, 1.0f);
@@ -77,7 +77,7 @@ INSTANTIATE_TEST_SUITE_P(Rates, PannerGlideTest, ::testing::Values(44100.0f, 960
 TEST(PannerTest, SourceAtPlusOneFollowsLevelAndPolarity)
 {
     auto panner = std::make_unique<Panner>();
-    ConstantSource lfo(1.0f);
+    TestSources::Constant lfo(1.0f);
     panner->setValue(kOn, 1.0f);
     panner->setValue(kPosition, 0.0f); // not used while a source drives the pan
     panner->setSource(&lfo);
@@ -93,7 +93,7 @@ TEST(PannerTest, SourceAtPlusOneFollowsLevelAndPolarity)
 
     // Level norm 0.5 is a depth of 0.25 around the centre, sample by sample.
     panner->setValue(kLevel, 0.5f);
-    lfo.buffer()[1] = 0.0f;
+    lfo.samples()[1] = 0.0f;
     out = renderOnes(*panner, 2, 2);
     EXPECT_FLOAT_EQ(out.right[0], 0.375f);
     EXPECT_FLOAT_EQ(out.right[1], 0.5f);

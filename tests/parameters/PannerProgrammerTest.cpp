@@ -2,8 +2,8 @@
 #include "parameters/PannerProgrammer.h"
 
 #include "components/Panner.h"
-#include "tests/support/ConstantSource.h"
 #include "tests/support/EffectRender.h"
+#include "tests/support/ModulationSources.h"
 
 #include <gtest/gtest.h>
 
@@ -37,8 +37,8 @@ protected:
 
     std::string shown() const { return text(*programmer, 0, Text::kDisplay); }
 
-    ConstantSource lfo1{1.0f};
-    ConstantSource lfo2{-1.0f};
+    TestSources::Constant lfo1{1.0f};
+    TestSources::Constant lfo2{-1.0f};
     std::unique_ptr<Panner> panner = std::make_unique<Panner>();
     std::unique_ptr<PannerProgrammer> programmer =
         std::make_unique<PannerProgrammer>(*panner, &lfo1, &lfo2);

@@ -20,6 +20,8 @@ public:
             sample = value;
         }
     }
+    // Lets a test change single samples.
+    float* samples() { return buffer; }
     void reset() override {}
     float getSampleRate() const override { return 44100.0f; }
     void setSampleRate(float) override {}
