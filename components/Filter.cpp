@@ -17,8 +17,13 @@ constexpr float kPi = 3.1415927f;
 // The cutoff smoothers' default frequency in Hz: a time constant of about 36 ms.
 constexpr float kSmoothingHz = 4.41f;
 
-// A block whose averaged input magnitude lies below kSilence counts as silent.
+// An input sample whose magnitude lies below kSilence counts as silent; after kSilentRun silent
+// samples in a row (1.5 ms at 44100 Hz) the filter clears its state, and keeps it clear while
+// the silence lasts. Counting samples rather than judging whole blocks makes the reset land on
+// the same sample whatever the host's block size: a one-frame stretch whose single sample passes
+// near zero is not silence, and resetting there would click in the middle of a note.
 constexpr float kSilence = 0.000001f;
+constexpr int kSilentRun = 64;
 
 // The largest cutoff the modulated coefficient may reach: half the sample rate.
 constexpr float kMaxCutoff = 0.5f;
@@ -46,12 +51,13 @@ struct FilterLoopState
     float resonance;
     float s1;
     float s2;
+    int silentRun; // silent input samples in a row, across blocks
 };
 
-// The per-sample loop for one mode, on local copies of the state. x is the input sum and mod the
-// modulation sum in tenths of an octave.
+// The per-sample loop for one mode, on local copies of the state. x is the input sum, magnitude
+// the input's silence measure and mod the modulation sum in tenths of an octave.
 template <int Mode>
-void runFilterLoop(const float* x, const float* mod, float* out, int count,
+void runFilterLoop(const float* x, const float* magnitude, const float* mod, float* out, int count,
                    const FilterLoopSettings& settings, FilterLoopState& state)
 {
     const float cutoffTarget = settings.cutoffTarget;
@@ -63,9 +69,20 @@ void runFilterLoop(const float* x, const float* mod, float* out, int count,
     float resonance = state.resonance;
     float state1 = state.s1;
     float state2 = state.s2;
+    int silentRun = state.silentRun;
 
     for (int i = 0; i < count; ++i)
     {
+        silentRun = magnitude[i] < kSilence ? silentRun + 1 : 0;
+        if (silentRun >= kSilentRun)
+        {
+            // A silent input clears the ringing and snaps the smoothers.
+            cutoff = cutoffTarget;
+            resonance = resonanceTarget;
+            state1 = 0.0f;
+            state2 = 0.0f;
+            silentRun = kSilentRun;
+        }
         cutoff = cutoff + (cutoffTarget - cutoff) * cutoffRate + kAntiDenormal;
         resonance = resonance + (resonanceTarget - resonance) * resonanceRate + kAntiDenormal;
 
@@ -101,7 +118,7 @@ void runFilterLoop(const float* x, const float* mod, float* out, int count,
         }
     }
 
-    state = {cutoff, resonance, state1, state2};
+    state = {cutoff, resonance, state1, state2, silentRun};
 }
 
 } // namespace
@@ -175,6 +192,7 @@ void Filter::clearState()
     resonanceSmoother.current = resonanceSmoother.target;
     s1 = 0.0f;
     s2 = 0.0f;
+    silentRun = 0;
 }
 
 void Filter::reset()
@@ -295,15 +313,15 @@ void Filter::process(int count)
         }
     }
 
-    // Input sum. The silence test adds up the magnitude of the partial sum after each present
-    // source, so a source counts once for itself and once for every source added after it.
-    // Magnitudes, not signed values: a tone that fits a whole number of cycles into the block
-    // averages to zero and would otherwise reset a sounding filter every block.
+    // Input sum. The silence measure of a sample adds up the magnitude of the partial sum after
+    // each present source, so a source counts once for itself and once for every source added
+    // after it. Magnitudes, not signed values: a tone whose cycles cancel over a stretch is not
+    // silent.
     for (int i = 0; i < count; ++i)
     {
         inputSum[i] = 0.0f;
+        inputMagnitude[i] = 0.0f;
     }
-    float total = 0.0f;
     for (const ISynthComponent* source : inputs)
     {
         if (source == nullptr)
@@ -311,19 +329,11 @@ void Filter::process(int count)
             continue;
         }
         const float* samples = source->getOutput();
-        float blockSum = 0.0f;
         for (int i = 0; i < count; ++i)
         {
             inputSum[i] += samples[i];
-            blockSum += std::fabs(inputSum[i]);
+            inputMagnitude[i] += std::fabs(inputSum[i]);
         }
-        total += blockSum;
-    }
-    const float average = total / static_cast<float>(count);
-    if (average < kSilence)
-    {
-        // A silent input clears the ringing and snaps the smoothers.
-        clearState();
     }
 
     // Modulation sum in tenths of an octave.
@@ -358,26 +368,31 @@ void Filter::process(int count)
     const FilterLoopSettings settings = {cutoffSmoother.target, cutoffSmoother.coefficient,
                                          resonanceSmoother.target, resonanceSmoother.coefficient,
                                          q};
-    FilterLoopState state = {cutoffSmoother.current, resonanceSmoother.current, s1, s2};
+    FilterLoopState state = {cutoffSmoother.current, resonanceSmoother.current, s1, s2, silentRun};
     switch (Type.getInt())
     {
     case kHighpass:
-        runFilterLoop<kHighpass>(inputSum, modulationSum, output, count, settings, state);
+        runFilterLoop<kHighpass>(inputSum, inputMagnitude, modulationSum, output, count, settings,
+                                 state);
         break;
     case kBandpass:
-        runFilterLoop<kBandpass>(inputSum, modulationSum, output, count, settings, state);
+        runFilterLoop<kBandpass>(inputSum, inputMagnitude, modulationSum, output, count, settings,
+                                 state);
         break;
     case kNotch:
-        runFilterLoop<kNotch>(inputSum, modulationSum, output, count, settings, state);
+        runFilterLoop<kNotch>(inputSum, inputMagnitude, modulationSum, output, count, settings,
+                              state);
         break;
     default:
-        runFilterLoop<kLowpass>(inputSum, modulationSum, output, count, settings, state);
+        runFilterLoop<kLowpass>(inputSum, inputMagnitude, modulationSum, output, count, settings,
+                                state);
         break;
     }
     cutoffSmoother.current = state.cutoff;
     resonanceSmoother.current = state.resonance;
     s1 = state.s1;
     s2 = state.s2;
+    silentRun = state.silentRun;
 
     if (amplitudeSource != nullptr)
     {

@@ -126,10 +126,12 @@ private:
     Relaxed<float> pressure; // channel-pressure amount, tenths of an octave
     float s1 = 0.0f;
     float s2 = 0.0f;
-    float q = 0.0f; // range factor of the coefficient mapping, 1 - exp(-pi x 44100 / rate)
+    int silentRun = 0; // silent input samples in a row; the state is cleared from 64 on
+    float q = 0.0f;    // range factor of the coefficient mapping, 1 - exp(-pi x 44100 / rate)
 
     // Buffers
     float inputSum[kMaxBlockFrames] = {};
+    float inputMagnitude[kMaxBlockFrames] = {}; // per-sample silence measure of the input sum
     float modulationSum[kMaxBlockFrames] = {};
     float output[kMaxBlockFrames] = {};
 

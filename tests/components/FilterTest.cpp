@@ -1,4 +1,4 @@
-// The voice filter: slopes and modes, cutoff modulation, resonance, silent-block reset, pressure,
+// The voice filter: slopes and modes, cutoff modulation, resonance, silent-input reset, pressure,
 // key tracking, block splitting and extreme settings.
 #include "components/Filter.h"
 
@@ -112,9 +112,13 @@ Setup mode(int type)
     return [type](Filter& f) { f.setValue(Filter::kType, typeNorm(type)); };
 }
 
-std::vector<float> impulse()
+// A unit impulse on a constant floor. A floor of 2e-6 lies above the silence threshold (1e-6), so
+// the tail after the impulse is not taken for a silent input.
+constexpr float kAudibleFloor = 2e-6f;
+
+std::vector<float> impulse(float floor = kAudibleFloor)
 {
-    std::vector<float> samples(kMaxBlockFrames, 0.0f);
+    std::vector<float> samples(kMaxBlockFrames, floor);
     samples[0] = 1.0f;
     return samples;
 }
@@ -191,7 +195,7 @@ TEST(FilterTest, FullResonanceRingsButStaysBounded)
     Rig damped(44100.0f, 1000.0, 0.5f);
     damped.input(1, impulse());
     out = damped.render(kMaxBlockFrames, kMaxBlockFrames);
-    EXPECT_LT(TestAnalysis::peak(out.data() + 882, 441), 1e-6);
+    EXPECT_LT(TestAnalysis::peak(out.data() + 882, 441), 1e-5); // the floor itself is 2e-6
 
     // A full-scale square wave: with the feedback held to +-4 each stage stays a mix of its
     // previous value and x + fb, so |s1|, |s2| <= 5 and the modes stay within 5, 6, 10 and 11.
@@ -219,14 +223,15 @@ TEST(FilterTest, FullResonanceRingsButStaysBounded)
     }
 }
 
-TEST(FilterTest, ASilentBlockResetsTheFilter)
+TEST(FilterTest, ASilentInputResetsTheFilter)
 {
-    // The next block's constant inputs 1 and 2 (NaN: unconnected) and whether they reset.
+    // The next stretch's constant inputs 1 and 2 (NaN: unconnected) and whether they reset. The
+    // reset comes on the 64th silent sample, so the level is read from there on.
     const float none = std::nanf("");
     for (auto [first, second, resets] :
          {std::tuple{0.0f, none, true}, std::tuple{5e-7f, none, true},
           std::tuple{2e-6f, none, false},
-          // The silence test adds each partial sum, so input 1 counts twice.
+          // The silence measure adds each partial sum, so input 1 counts twice.
           std::tuple{-4e-7f, 0.0f, true}, std::tuple{6e-7f, 0.0f, false},
           std::tuple{0.5f, -0.5f, false}})
     {
@@ -240,8 +245,32 @@ TEST(FilterTest, ASilentBlockResetsTheFilter)
             two->signal = {second};
         }
         const std::vector<float> out = rig.render(2048, 2048);
-        const double level = TestAnalysis::peak(out.data(), out.size());
+        const double level = TestAnalysis::peak(out.data() + 63, out.size() - 63);
         EXPECT_TRUE(resets ? level < 1e-5 : level > 0.05) << first << " " << second;
+    }
+
+    // The reset lands on the same sample in blocks of any size: the ringing goes on through 63
+    // silent samples and stops exactly at the 64th.
+    for (int blockFrames : {1, 7, 64, 2048})
+    {
+        Rig rig(44100.0f, 1000.0, 1.0f);
+        SignalSource& one = rig.input(1, impulse());
+        rig.render(kMaxBlockFrames, kMaxBlockFrames);
+        one.signal = {0.0f};
+        const std::vector<float> out = rig.render(512, blockFrames);
+        EXPECT_GT(TestAnalysis::peak(out.data() + 32, 31), 1e-3) << blockFrames;
+        EXPECT_EQ(TestAnalysis::peak(out.data() + 63, out.size() - 63), 0.0) << blockFrames;
+    }
+
+    // A resonant tone that passes exactly through zero (sample 0 of every 4410-sample loop) is
+    // not silence, even when that sample is a block of its own.
+    {
+        Rig whole(44100.0f, 1000.0, 0.9f);
+        Rig single(44100.0f, 1000.0, 0.9f);
+        whole.input(1, sine(1000.0, 44100.0f, 1.0f));
+        single.input(1, sine(1000.0, 44100.0f, 1.0f));
+        EXPECT_EQ(single.render(kMaxBlockFrames, 1),
+                  whole.render(kMaxBlockFrames, kMaxBlockFrames));
     }
 
     // A tone whose block holds whole cycles (4000 Hz in 441-sample blocks: 40 cycles) sums to

@@ -1,0 +1,117 @@
+// The check harness: counters, failure reports, group timing.
+#include "tests/host/CheckHarness.h"
+
+#include <chrono>
+#include <cmath>
+#include <cstdarg>
+#include <cstdio>
+
+namespace HostCheck
+{
+
+namespace
+{
+
+int checks = 0;
+int failures = 0;
+bool verbose = false;
+std::string groupFilter;
+const char* currentGroup = "";
+
+} // namespace
+
+bool check(bool condition, const char* what, const char* file, int line, const std::string& detail)
+{
+    ++checks;
+    if (!condition)
+    {
+        ++failures;
+        std::printf("FAIL [%s] %s:%d: %s%s%s\n", currentGroup, file, line, what,
+                    detail.empty() ? "" : " -- ", detail.c_str());
+        std::fflush(stdout);
+    }
+    return condition;
+}
+
+bool checkNear(double actual, double expected, double tolerance, const char* what, const char* file,
+               int line)
+{
+    // Written so that a NaN fails.
+    const bool close = std::fabs(actual - expected) <= tolerance;
+    return check(close, what, file, line,
+                 close ? std::string()
+                       : format("%.9g, expected %.9g within %.3g", actual, expected, tolerance));
+}
+
+bool checkText(const std::string& actual, const std::string& expected, const char* what,
+               const char* file, int line)
+{
+    const bool same = actual == expected;
+    return check(same, what, file, line,
+                 same ? std::string()
+                      : format("\"%s\", expected \"%s\"", actual.c_str(), expected.c_str()));
+}
+
+std::string format(const char* pattern, ...)
+{
+    char buffer[1024];
+    va_list arguments;
+    va_start(arguments, pattern);
+    std::vsnprintf(buffer, sizeof(buffer), pattern, arguments);
+    va_end(arguments);
+    return buffer;
+}
+
+void note(const std::string& text)
+{
+    if (verbose)
+    {
+        std::printf("  %s\n", text.c_str());
+    }
+}
+
+void setVerbose(bool on)
+{
+    verbose = on;
+}
+
+bool isVerbose()
+{
+    return verbose;
+}
+
+void setGroupFilter(const std::string& text)
+{
+    groupFilter = text;
+}
+
+void runGroup(const char* name, const std::function<void()>& group)
+{
+    if (!groupFilter.empty() && std::string(name).find(groupFilter) == std::string::npos)
+    {
+        return;
+    }
+    currentGroup = name;
+    const int failuresBefore = failures;
+    const int checksBefore = checks;
+    const auto start = std::chrono::steady_clock::now();
+    group();
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    std::printf("%-12s %5d checks, %3d failed, %6.2f s\n", name, checks - checksBefore,
+                failures - failuresBefore, seconds);
+    std::fflush(stdout);
+    currentGroup = "";
+}
+
+int checkCount()
+{
+    return checks;
+}
+
+int failureCount()
+{
+    return failures;
+}
+
+} // namespace HostCheck

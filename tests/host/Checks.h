@@ -1,0 +1,28 @@
+// The groups of host checks, each run on fresh plug-in instances made through the exported entry.
+#pragma once
+
+#include "tools/host/PluginLibrary.h"
+
+namespace HostCheck
+{
+
+// Exported names, the no-host refusal.
+void checkEntryPoints(PluginLibrary& library);
+// The descriptor as the host finally sees it, the identity opcodes, canDo, program names.
+void checkDescriptor();
+// Null pointers, indexes out of range, negative sizes and text fields bounded to their size.
+void checkBadOpcodes();
+// Names, labels and default displays of all parameters; the texts behind the sync switches.
+void checkParameters();
+// Bank and program chunks: layout after construction, round trips, refusals.
+void checkChunks();
+// MIDI-learn tables inside bank chunks and the automation they cause.
+void checkMidiLearn();
+// Tuning, both channels, the release, every factory program, block and rate independence.
+void checkSound();
+// Event timing, channel filter, pitch bend, sustain pedal, event kinds, sixteen voices.
+void checkMidi();
+// Damaged parameter values, chunks, MIDI bytes and sample rates.
+void checkDamage();
+
+} // namespace HostCheck
