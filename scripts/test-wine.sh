@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Runs the Windows tests under Wine: the export tables and the host check of both DLLs, and the
-# comparison of each DLL's reference render with the native plug-in's.
+# Runs the Windows tests under Wine: the export tables and the host check of both DLLs, the
+# comparison of each DLL's reference render with the native plug-in's, and the render tool
+# playing the demo song.
 # Needs the native build (build/linux) as well as build/win32 and build/win64.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -75,6 +76,24 @@ for pair in win32:Tavrel.dll win64:Tavrel64.dll; do
         "$native_tool" --compare "$native_render" "$render" "$tolerance" ||
             fail "$target render differs from the native render"
     fi
+
+    # The render tool under Wine: the demo song through the DLL beside it, twice, must be
+    # finite, not silent and the same both times.
+    renderer=build/$target/bin/tavrel-render.exe
+    checker=build/$target/bin/tavrel-wavcheck.exe
+    echo "wine: demo song through $renderer"
+    python3 tools/demo/make_demo.py "build/$target/demo.mid"
+    channel_map=$(python3 tools/demo/make_demo.py --channel-map)
+    for take in 1 2; do
+        rm -f "build/$target/demo-$take.wav"
+        wine "$renderer" "build/$target/demo.mid" -o "build/$target/demo-$take.wav" -q \
+            --format float --gain -9 --channel-map "$channel_map" ||
+            fail "demo render $take under wine ($target)"
+    done
+    wine "$checker" --min-peak -40 "build/$target/demo-1.wav" ||
+        fail "the $target demo render is silent or not finite"
+    cmp -s "build/$target/demo-1.wav" "build/$target/demo-2.wav" ||
+        fail "two $target renders of the demo song differ"
 done
 
 if [ "$status" -eq 0 ]; then
