@@ -166,13 +166,10 @@ void Chorus::parameterChanged(int index)
 
 void Chorus::process(float** inputs, float** outputs, int count)
 {
-    if (count <= 0)
+    count = limitBlockFrames(count);
+    if (count == 0)
     {
         return;
-    }
-    if (count > kMaxBlockFrames)
-    {
-        count = kMaxBlockFrames;
     }
     if (clearRequested)
     {

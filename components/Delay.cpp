@@ -227,13 +227,10 @@ void Delay::getLongDisplay(int index, char* text) const
 
 void Delay::process(float** inputs, float** outputs, int count)
 {
-    if (count <= 0)
+    count = limitBlockFrames(count);
+    if (count == 0)
     {
         return;
-    }
-    if (count > kMaxBlockFrames)
-    {
-        count = kMaxBlockFrames;
     }
     if (clearRequested)
     {

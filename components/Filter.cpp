@@ -290,13 +290,10 @@ void Filter::setAmplitudeSource(const ISynthComponent* source)
 
 void Filter::process(int count)
 {
-    if (count <= 0)
+    count = limitBlockFrames(count);
+    if (count == 0)
     {
         return;
-    }
-    if (count > kMaxBlockFrames)
-    {
-        count = kMaxBlockFrames;
     }
 
     const ISynthComponent* inputs[kAudioInputs];

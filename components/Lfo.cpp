@@ -145,13 +145,10 @@ void Lfo::setSampleRate(float rateHz)
 
 void Lfo::process(int count)
 {
-    if (count <= 0)
+    count = limitBlockFrames(count);
+    if (count == 0)
     {
         return;
-    }
-    if (count > kMaxBlockFrames)
-    {
-        count = kMaxBlockFrames;
     }
     Running state{phase, previousPhase, held};
     const float step = increment;

@@ -333,11 +333,11 @@ void Oscillator::renderWave(int count, const float* lower, const float* upper, f
 
 void Oscillator::process(int count)
 {
-    if (count <= 0)
+    count = limitBlockFrames(count);
+    if (count == 0)
     {
         return;
     }
-    count = count > kMaxBlockFrames ? kMaxBlockFrames : count;
 
     const ISynthComponent* fm1Input;
     const ISynthComponent* fm2Input;

@@ -61,13 +61,10 @@ void Overdrive::setSampleRate(float rateHz)
 
 void Overdrive::process(float** inputs, float** outputs, int count)
 {
-    if (count <= 0)
+    count = limitBlockFrames(count);
+    if (count == 0)
     {
         return;
-    }
-    if (count > kMaxBlockFrames)
-    {
-        count = kMaxBlockFrames;
     }
     levelSmoother.process(count);
     const float* in = inputs[0];

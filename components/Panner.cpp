@@ -119,13 +119,10 @@ void Panner::getLongDisplay(int index, char* text) const
 
 void Panner::process(float** inputs, float** outputs, int count)
 {
-    if (count <= 0)
+    count = limitBlockFrames(count);
+    if (count == 0)
     {
         return;
-    }
-    if (count > kMaxBlockFrames)
-    {
-        count = kMaxBlockFrames;
     }
 
     const ISynthComponent* modulation;

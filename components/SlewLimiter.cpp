@@ -51,13 +51,10 @@ void SlewLimiter::setSampleRate(float rateHz)
 
 void SlewLimiter::process(int count)
 {
-    if (count <= 0)
+    count = limitBlockFrames(count);
+    if (count == 0)
     {
         return;
-    }
-    if (count > kMaxBlockFrames)
-    {
-        count = kMaxBlockFrames;
     }
     int i = 0;
     if (!finished)

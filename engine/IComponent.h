@@ -16,3 +16,10 @@ public:
 
 // No component is asked for more frames at once; every component buffer holds this many values.
 constexpr int kMaxBlockFrames = 8192;
+
+// A frame count held to 0..kMaxBlockFrames: components guard their buffers with it even though
+// the engine never asks for more.
+inline int limitBlockFrames(int count)
+{
+    return count < 0 ? 0 : (count > kMaxBlockFrames ? kMaxBlockFrames : count);
+}
