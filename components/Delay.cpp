@@ -215,16 +215,6 @@ void Delay::getDisplay(int index, char* text) const
     ParameterList::getDisplay(index, text);
 }
 
-void Delay::getLongDisplay(int index, char* text) const
-{
-    if (isIndex(index))
-    {
-        char shortText[kShortTextSize] = {};
-        getDisplay(index, shortText);
-        copyText(text, shortText, kLongTextSize);
-    }
-}
-
 void Delay::process(float** inputs, float** outputs, int count)
 {
     count = limitBlockFrames(count);

@@ -51,7 +51,6 @@ public:
 
     void getLabel(int index, char* text) const override;
     void getDisplay(int index, char* text) const override;
-    void getLongDisplay(int index, char* text) const override;
 
     int getLineLength() const { return len; }
 

@@ -300,13 +300,6 @@ void Lfo::getDisplay(int index, char* text) const
 
 void Lfo::getLongDisplay(int index, char* text) const
 {
-    if (showsNoteValue(index))
-    {
-        char shortText[kShortTextSize] = {};
-        syRes.getDisplay(shortText);
-        copyText(text, shortText, kLongTextSize);
-        return;
-    }
     if (index == kShpe)
     {
         shpe.getLongDisplay(text);

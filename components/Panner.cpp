@@ -107,16 +107,6 @@ void Panner::getDisplay(int index, char* text) const
     ParameterList::getDisplay(index, text);
 }
 
-void Panner::getLongDisplay(int index, char* text) const
-{
-    if (isIndex(index))
-    {
-        char shortText[kShortTextSize] = {};
-        getDisplay(index, shortText);
-        copyText(text, shortText, kLongTextSize);
-    }
-}
-
 void Panner::process(float** inputs, float** outputs, int count)
 {
     count = limitBlockFrames(count);

@@ -42,7 +42,6 @@ public:
     void process(float** inputs, float** outputs, int count) override;
 
     void getDisplay(int index, char* text) const override;
-    void getLongDisplay(int index, char* text) const override;
 
     // Installs the modulation source (an LFO, output -1..+1), or none for the position mode.
     void setSource(const ISynthComponent* newSource);

@@ -64,8 +64,10 @@ void ParameterList::getLongDisplay(int index, char* text) const
 {
     if (isIndex(index))
     {
+        // Through the component's own getDisplay, so that a component whose display texts differ
+        // from its parameters' (shadow parameters while synced) shows the same in both.
         char shortText[kShortTextSize] = {};
-        parameters[index]->getDisplay(shortText);
+        getDisplay(index, shortText);
         copyText(text, shortText, kLongTextSize);
     }
 }
