@@ -12,7 +12,7 @@ build_one() {
     local dir="build/$target"
     local options=(-G Ninja -DCMAKE_BUILD_TYPE=Release)
     case "$target" in
-    linux) ;;
+    linux) options+=(-DTAVREL_BUILD_TESTS=ON -DTAVREL_BUILD_BENCHMARKS=ON) ;;
     asan) options=(-G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVREL_SANITIZE=ON -DTAVREL_BUILD_BENCHMARKS=OFF) ;;
     win32) options+=(-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake) ;;
     win64) options+=(-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake) ;;

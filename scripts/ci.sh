@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The test command: installs what is missing, builds all three targets from scratch and runs every
-# test, native (release and sanitized) and under Wine. Prints the time of each stage.
+# test, native (release and sanitized) and under Wine (the 32-bit programs only where this machine
+# runs them). Prints the time of each stage.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -49,6 +50,10 @@ end
 
 begin "tests under wine"
 scripts/test-wine.sh
+end
+
+begin "wine detection test"
+tests/scripts/wine-detection.sh
 end
 
 timings+=("$(printf '%-34s %5ds' "total" "$(( $(date +%s) - total_start ))")")

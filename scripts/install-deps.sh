@@ -1,23 +1,35 @@
 #!/usr/bin/env bash
-# Installs every package the build and the tests need on Debian 12, skipping what is present.
+# Installs the Debian 12 packages the project needs, skipping what is present.
+#   scripts/install-deps.sh          everything: the three targets, the tests, Wine
+#   scripts/install-deps.sh --main   only what the main command needs: the native plug-in, the
+#                                    render tool and the demo's spectrogram
 set -euo pipefail
 
 SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 
-packages=(
-    build-essential cmake ninja-build pkg-config
+main_packages=(build-essential cmake ninja-build python3 sox)
+all_packages=(
+    "${main_packages[@]}" pkg-config
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     clang-format
     g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
     binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
     wine wine32:i386 wine64
     xvfb xauth
-    amsynth sox
-    python3
+    amsynth
 )
 
-if ! dpkg --print-foreign-architectures | grep -qx i386; then
+case "${1:-}" in
+--main) packages=("${main_packages[@]}") ;;
+"") packages=("${all_packages[@]}") ;;
+*) echo "usage: scripts/install-deps.sh [--main]" >&2; exit 2 ;;
+esac
+
+# wine32 comes from the i386 architecture. Its packages install even on machines whose kernel
+# runs no 32-bit program; the Wine tests find out at run time (scripts/wine-env.sh).
+need_update=0
+if [ -z "${1:-}" ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
     echo "adding the i386 architecture (needed by wine32)"
     $SUDO dpkg --add-architecture i386
     need_update=1
@@ -30,7 +42,7 @@ for p in "${packages[@]}"; do
     fi
 done
 
-if [ "${#missing[@]}" -eq 0 ]; then
+if [ "${#missing[@]}" -eq 0 ] && [ "$need_update" -eq 0 ]; then
     echo "all packages present"
     exit 0
 fi
@@ -38,4 +50,6 @@ fi
 echo "installing: ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
 $SUDO apt-get update -q
-$SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
+if [ "${#missing[@]}" -gt 0 ]; then
+    $SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
