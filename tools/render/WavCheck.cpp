@@ -1,4 +1,6 @@
-// tavrel-wavcheck: checks that a WAV file is readable, finite and not silent; prints its levels.
+// tavrel-wavcheck: checks that a WAV file is readable, finite and not silent; prints its levels
+// and, on request, the clicks it finds.
+#include "tools/render/Onsets.h"
 #include "tools/render/WavReader.h"
 
 #include <cmath>
@@ -10,12 +12,17 @@
 int main(int argc, char** argv)
 {
     double minimumPeakDb = -60.0;
+    bool listClicks = false;
     const char* path = nullptr;
     for (int i = 1; i < argc; ++i)
     {
         if (std::strcmp(argv[i], "--min-peak") == 0 && i + 1 < argc)
         {
             minimumPeakDb = std::atof(argv[++i]);
+        }
+        else if (std::strcmp(argv[i], "--clicks") == 0)
+        {
+            listClicks = true;
         }
         else if (path == nullptr && argv[i][0] != '-')
         {
@@ -29,9 +36,11 @@ int main(int argc, char** argv)
     }
     if (path == nullptr)
     {
-        std::fprintf(stderr, "usage: tavrel-wavcheck [--min-peak DBFS] FILE.wav\n"
-                             "fails when the file is unreadable, holds a non-finite sample or "
-                             "peaks below DBFS (default -60)\n");
+        std::fprintf(stderr,
+                     "usage: tavrel-wavcheck [--min-peak DBFS] [--clicks] FILE.wav\n"
+                     "fails when the file is unreadable, holds a non-finite sample or peaks "
+                     "below DBFS (default -60);\n--clicks lists the windows of 64 frames whose "
+                     "energy above 12 kHz lies 15 dB or more above that of their surroundings\n");
         return 2;
     }
     WavData wav;
@@ -75,6 +84,19 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "tavrel-wavcheck: channel %zu peaks at %.2f dBFS, below %.2f\n",
                          c + 1, peakDb, minimumPeakDb);
             ok = false;
+        }
+        if (listClicks)
+        {
+            const std::vector<Onsets::Onset> clicks =
+                Onsets::find(wav.channels[c].data(), frames, wav.sampleRate);
+            std::printf("  channel %zu: %zu clicks\n", c + 1, clicks.size());
+            for (const Onsets::Onset& click : clicks)
+            {
+                std::printf("    %9.4f s  above 12 kHz %7.2f dBFS, around it %7.2f dBFS, "
+                            "level %7.2f dBFS\n",
+                            static_cast<double>(click.frame) / wav.sampleRate, click.highBandDb,
+                            click.backgroundDb, click.levelDb);
+            }
         }
     }
     return ok ? 0 : 1;
