@@ -164,6 +164,12 @@ void Oscillator::setPhase(float positionTableSamples)
     phase = positionTableSamples >= 0.0f && positionTableSamples < kCycle
                 ? positionTableSamples
                 : wrapAnyPosition(positionTableSamples);
+    // A phase set from outside starts a new note: the sync crossfade of the last note ends, and
+    // the master's last phase is forgotten, so that the first sample does not take the master's
+    // new phase, lower than where the last note left it, for a wrap and restart the phase at once.
+    oldPhase = phase;
+    crossfadeCount = 0;
+    masterLastPhase = 0.0f;
 }
 
 void Oscillator::setFmSource(int input, const ISynthComponent* source)

@@ -76,7 +76,8 @@ public:
     // The wave's long name for Wave, the parameter's own text for the others.
     void getLongDisplay(int index, char* text) const override;
 
-    // Moves the phase to positionTableSamples, wrapped into [0, 2048) (2048 gives 0, NaN 0).
+    // Moves the phase to positionTableSamples, wrapped into [0, 2048) (2048 gives 0, NaN 0), as
+    // at the start of a new note: the hard-sync state of the last note is cleared.
     void setPhase(float positionTableSamples);
     float getPhase() const { return phase; }
 

@@ -69,7 +69,12 @@ void TavrelVoice::process(float* buffer, int count)
 
     if (silent)
     {
-        // Envelope 1 finished during this block: the next note starts from a fresh state.
+        // Envelope 1 finished during this block: the next note starts from a fresh state. The
+        // filter is cleared too: its input (the free-running oscillators) never falls silent
+        // while the voice sounds, so its own silence reset never fires, and the state frozen at
+        // the end of this note would reach the next note's first samples as a step. Nothing
+        // hears the clearing now, since envelope 1 has closed.
+        filter.reset();
         env2.reset();
         osc1.setPhase(static_cast<float>(random.next()) * kRandomToPhase);
         osc2.setPhase(static_cast<float>(random.next()) * kRandomToPhase);

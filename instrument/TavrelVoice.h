@@ -30,8 +30,8 @@ struct TavrelVoiceSources
 };
 
 // Silent voices cost one test per block. Envelope 1 decides: its attack makes the voice sound,
-// its end makes it silent; at that moment envelope 2 is reset and both oscillators get a new
-// random phase, so the next note on this voice starts from a fresh position.
+// its end makes it silent; at that moment the filter is cleared, envelope 2 is reset and both
+// oscillators get a new random phase, so the next note on this voice starts from a fresh state.
 class TavrelVoice : public Voice, public IAdsrEnvelopeObserver
 {
 public:
@@ -50,6 +50,10 @@ public:
     bool isSilent() const { return silent; }
     const Oscillator& getOscillator1() const { return osc1; }
     const Oscillator& getOscillator2() const { return osc2; }
+    Oscillator& getOscillator1() { return osc1; }
+    Oscillator& getOscillator2() { return osc2; }
+    // The voice's output of the last rendered stretch: filtered and shaped by envelope 1.
+    const Filter& getFilter() const { return filter; }
 
 private:
     Oscillator osc1;
