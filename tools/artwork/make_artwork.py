@@ -40,6 +40,7 @@ KNOB_SWEEP_DEG = 270.0  # frame 0 points to the lower left, frame 90 to the lowe
 SWITCH_W, SWITCH_H, SWITCH_FRAMES = 20, 32, 2
 SWITCH_SMALL_W, SWITCH_SMALL_H = 12, 22
 DROPDOWN_W, DROPDOWN_H, CHANNEL_BOX_W = 93, 15, 53
+DROPDOWN_ARROW_W = 8  # the arrow's strip at the right end of each box
 HSLIDER_W, HSLIDER_H, MASTER_SLIDER_W = 71, 29, 153
 VSLIDER_W, VSLIDER_H = 29, 89
 THUMB_UPRIGHT = (19, 30)  # horizontal sliders; moves along x from 0 to width - 19, at y 0
@@ -923,10 +924,11 @@ def dropdown_box(d, c):
     d.rounded_rectangle([_s(x0 - 1), _s(y0 - 1), _s(x1 + 1) - 1, _s(y1 + 1) - 1], _s(3),
                         fill=BOX_BORDER)
     d.rounded_rectangle([_s(x0), _s(y0), _s(x1) - 1, _s(y1) - 1], _s(2), fill=BOX_FILL)
-    # arrow: a small down-pointing triangle at the right end
-    ax, ay = x1 - 7, y0 + DROPDOWN_H / 2
-    d.polygon([(_s(ax - 3), _s(ay - 1.5)), (_s(ax + 3), _s(ay - 1.5)), (_s(ax), _s(ay + 2))],
-              fill=BOX_ARROW)
+    # arrow: a small down-pointing triangle in the last 8 pixels, clear of the centred text
+    # (the widest item, "MetallicWave" in 14 px Arial, spans about 77 of the 93 pixels)
+    ax, ay = x1 - DROPDOWN_ARROW_W / 2 - 0.5, y0 + DROPDOWN_H / 2
+    d.polygon([(_s(ax - 2.5), _s(ay - 1.5)), (_s(ax + 2.5), _s(ay - 1.5)),
+               (_s(ax), _s(ay + 1.5))], fill=BOX_ARROW)
 
 
 def render_panel(ctrls):
@@ -1088,7 +1090,7 @@ PREVIEW_VALUES = {
     "O1 PWOn": 1, "F Cut": 0.62, "F Res": 0.35, "O1 Tran": 0.5, "O2 Tran": 0.5 + 12 / 48,
     "O2 Dtn": 0.56, "E1 A": 0.9, "E1 D": 0.55, "E1 S": 0.7, "E1 R": 0.45, "E2 A": 0.8,
     "E2 D": 0.4, "E2 S": 0.2, "E2 R": 0.5, "M Lvl": 0.75, "O1 Lvl": 1.0, "O2 Lvl": 0.8,
-    "O1 Wave": 0.0, "O2 Wave": 22 / 25, "F Type": 0.0, "L1 Shpe": 0.2, "L2 Shpe": 0.8,
+    "O1 Wave": 0.0, "O2 Wave": 23 / 25, "F Type": 0.0, "L1 Shpe": 0.2, "L2 Shpe": 1.0,
     "O1 FM1S": 0.25, "P MSrc": 0.5, "MIDI CH": 0.0, "D LDly": 0.25, "D RDly": 0.5,
     "Ch Mix": 0.5, "D Mix": 0.35, "OD Lvl": 0.3,
 }
@@ -1102,7 +1104,12 @@ def render_preview(path):
     panel = images[101].convert("RGBA")
     knob, switch = images[103], images[113]
     upright, flat = images[105], images[107]
-    dd_font = font(False, 12)  # stands in for 14 px Arial
+    # 14 px Arial (cell height) is about a 12.5 px em; Liberation Sans has Arial's metrics
+    arial = "/usr/share/fonts/truetype/liberation2/LiberationSans-Regular.ttf"
+    if os.path.exists(arial):
+        dd_font, status_font = PIL.ImageFont.truetype(arial, 13), PIL.ImageFont.truetype(arial, 12)
+    else:
+        dd_font, status_font = font(False, 12), font(False, 11)
     for c in ctrls:
         v = PREVIEW_VALUES.get(c.name, c.default)
         layer = PIL.Image.new("RGBA", panel.size, (0, 0, 0, 0))
@@ -1130,7 +1137,7 @@ def render_preview(path):
                     font=dd_font, fill=DROPDOWN_TEXT_RGB, anchor="mm")
     td = PIL.ImageDraw.Draw(panel)
     sx, sy, sw, sh = STATUS_RECT
-    td.multiline_text((sx + sw / 2, sy + sh / 2), "Osc 1: Detune\n0.00 Cents", font=font(False, 11),
+    td.multiline_text((sx + sw / 2, sy + sh / 2), "Osc 1: Detune\n0.00 Cents", font=status_font,
                       fill=STATUS_RGB, anchor="mm", align="center", spacing=1)
     panel.convert("RGB").save(path)
     print(f"preview {path}")
@@ -1377,7 +1384,7 @@ def _check_panel(img, ctrls, report):
             continue
         # the text area: the box without the border pixels and the arrow at its right end
         x0, y0, x1, y1 = c.rect
-        for p in region_pixels(img, (x0 + 2, y0 + 2, x1 - 14, y1 - 2)):
+        for p in region_pixels(img, (x0 + 2, y0 + 2, x1 - DROPDOWN_ARROW_W, y1 - 2)):
             ratio = contrast(p, DROPDOWN_TEXT_RGB)
             if worst_box is None or ratio < worst_box[0]:
                 worst_box = (ratio, c.name)
