@@ -50,10 +50,10 @@ THUMB_FLAT_SMALL = (22, 20)
 
 # Drawn by the plug-in over the panel: the status label (13 px Arial in this colour) and the
 # drop-down text (14 px Arial). The panel keeps both areas dark enough for them.
-STATUS_RECT = (625, 2, 150, 25)
+STATUS_RECT = (625, 2, 150, 25)  # x, y, width, height
 STATUS_RGB = (122, 135, 149)
 DROPDOWN_TEXT_RGB = (255, 205, 175)
-MENU_RECT = (0, 0, 150, 33)  # a left click here opens the main menu
+MENU_RECT = (0, 0, 150, 33)  # left, top, right, bottom: a left click here opens the main menu
 MIN_CONTRAST = 4.5  # WCAG ratio for normal text
 
 VERSION_TEXT = "1.5.10"  # the plug-in reports 1510
@@ -336,17 +336,43 @@ LOGO = (236, 230, 222)
 
 KNOB_CENTRE = (16.0, 16.5)  # in the 32 x 33 frame
 KNOB_CAP_R = 10.0
-KNOB_RING_R = 12.6  # centre line of the value ring
+KNOB_RING_R = 12.3  # centre line of the value ring
 KNOB_RING_WIDTH = 2.2
 KNOB_SCALE_R = 17.6  # the scale dots painted into the panel around each knob
 KNOB_DOT_R = 0.85
 
-SWITCH_ART_ROWS = (2, 30)  # the switch art keeps clear of the rows that neighbours share
-SWITCH_SLOT = (5.0, 3.0, 15.0, 27.0)  # recessed pill the ring slides in
-SWITCH_RING_R = 4.4
-SWITCH_RING_Y = (21.6, 8.4)  # ring centre when off, when on
+# The recessed pill the ring slides in; everything the switch draws stays inside it.
+SWITCH_SLOT = (5.5, 3.0, 14.5, 26.5)
+SWITCH_SLOT_R = (SWITCH_SLOT[2] - SWITCH_SLOT[0]) / 2
+SWITCH_RING_R = SWITCH_SLOT_R - 0.5
+SWITCH_RING_Y = (SWITCH_SLOT[3] - SWITCH_SLOT_R, SWITCH_SLOT[1] + SWITCH_SLOT_R)  # off, on
 
 SS = 4  # supersampling factor for antialiased shapes
+
+ART_MARGIN = 1.0  # antialiasing and shadows reach this far past a shape's outline
+
+
+def art_clearance(kind, box):
+    """Least distance (pixels) from a frame-relative box to the strip art's outline.
+
+    Knob art is a disc (the value ring is its rim); switch art is the slot, a pill that the
+    ring and its shadow stay inside. Negative when the box reaches into the art.
+    """
+    x0, y0, x1, y1 = box
+    if kind == "knob":
+        cx, cy = KNOB_CENTRE
+        px, py = min(max(cx, x0), x1), min(max(cy, y0), y1)
+        return math.hypot(px - cx, py - cy) - (KNOB_RING_R + KNOB_RING_WIDTH / 2)
+    sx0, sy0, sx1, sy1 = SWITCH_SLOT
+    r = (sx1 - sx0) / 2
+    cx, ya, yb = (sx0 + sx1) / 2, sy0 + r, sy1 - r  # the pill: points within r of this segment
+    best = None
+    for py in (min(max(ya, y0), y1), y0, y1, min(max(yb, y0), y1)):
+        px = min(max(cx, x0), x1)
+        sy = min(max(py, ya), yb)
+        d = math.hypot(px - cx, py - sy) - r
+        best = d if best is None else min(best, d)
+    return best
 
 
 def knob_angle_deg(frame, frames=KNOB_FRAMES):
@@ -457,10 +483,15 @@ def caption_texts(c):
     left, top, right, bottom = visual_rect(c)
     left -= CAPTION_GAP
     right += CAPTION_GAP
+    if not c.caption:
+        return []
     if c.place == "pair":
+        if c.caption.count("|") != 1:
+            raise ValueError(f"{c.name}: a pair caption is 'on|off', not '{c.caption}'")
         on, off = c.caption.split("|")
         x = right + dx
-        return [Text(on, (x, y0 + SWITCH_RING_Y[1] + dy), "lm", False, CAPTION_PX, CAPTION, owner=c),
+        return [Text(on, (x, y0 + SWITCH_RING_Y[1] + dy), "lm", False, CAPTION_PX, CAPTION,
+                     owner=c),
                 Text(off, (x, y0 + SWITCH_RING_Y[0] + dy), "lm", False, CAPTION_PX, CAPTION,
                      owner=c)]
     if c.place == "title":
@@ -545,14 +576,18 @@ def layout_faults(ctrls):
         faults.append(f"control counts {counts}, expected 30 switches, 15 drop-down boxes, "
                       "18 knobs and 34 sliders")
 
-    panel = (0, 0, PANEL_W, PANEL_H)
-    reserved = [("status label", (STATUS_RECT[0], STATUS_RECT[1],
-                                  STATUS_RECT[0] + STATUS_RECT[2], STATUS_RECT[1] + STATUS_RECT[3])),
-                ("menu area", (MENU_RECT[0], MENU_RECT[1], MENU_RECT[2], MENU_RECT[3]))]
+    sx, sy, sw, sh = STATUS_RECT
+    reserved = [("status label", (sx, sy, sx + sw, sy + sh)), ("menu area", MENU_RECT)]
 
     # Control rectangles: inside the panel, clear of the reserved areas, apart from each other
-    # except film strips meeting corner to corner (checked in the images by --check).
-    allowed = {(a.name, b.name) for a, b in strip_overlaps(ctrls)}
+    # except film strips whose shared corner lies outside the art of both (--check verifies
+    # in the images that those corners are transparent).
+    allowed = set()
+    for a, b in strip_overlaps(ctrls):
+        o = overlap_rect(a.rect, b.rect)
+        if all(art_clearance(c.kind, (o[0] - c.x, o[1] - c.y, o[2] - c.x, o[3] - c.y))
+               >= ART_MARGIN for c in (a, b)):
+            allowed.add((a.name, b.name))
     for i, a in enumerate(ctrls):
         if not (a.x >= 0 and a.y >= 0 and a.rect[2] <= PANEL_W and a.rect[3] <= PANEL_H):
             faults.append(f"{a.name}: rectangle {a.rect} leaves the panel")
@@ -566,10 +601,17 @@ def layout_faults(ctrls):
                     notes.append(f"{a.name} and {b.name} share {o[2] - o[0]} x {o[3] - o[1]} "
                                  "pixels of transparent frame margin")
                 else:
-                    faults.append(f"{a.name} and {b.name}: rectangles overlap")
+                    faults.append(f"{a.name} and {b.name}: rectangles overlap where one of "
+                                  "them draws")
 
     # Captions: one per control, inside the panel, clear of every control and other text.
-    texts = all_texts(ctrls)
+    texts = []
+    for c in ctrls:
+        try:
+            texts += caption_texts(c)
+        except ValueError as e:
+            faults.append(str(e))
+    texts += frame_texts() + titlebar_texts()
     boxes = []
     for t in texts:
         b = t.bbox()
@@ -591,8 +633,8 @@ def layout_faults(ctrls):
         for what, r in reserved[:1]:
             if rects_overlap(b, r):
                 faults.append(f"{label}: covers the {what}")
-    for i, (la, ta, a) in enumerate(boxes):
-        for lb, tb, b in boxes[i + 1:]:
+    for i, (la, _, a) in enumerate(boxes):
+        for lb, _, b in boxes[i + 1:]:
             if rects_overlap(a, b, LAYOUT_GAP):
                 faults.append(f"{la} {a} and {lb} {b}: closer than {LAYOUT_GAP} px")
 
@@ -654,11 +696,16 @@ def rounded_mask(size, box, radius):
 
 
 def downsample(img, size):
-    """Area-correct downscale of a supersampled image (alpha premultiplied while scaling)."""
+    """Averages each SS x SS block of a supersampled image into one pixel.
+
+    A box filter gives each pixel exactly its coverage; a windowed-sinc filter would ring and
+    leave faint alpha in margins that must stay transparent. Alpha is premultiplied while
+    averaging so that transparent pixels lend no colour to the edges.
+    """
     PIL = _pil()
     if img.mode == "RGBA":
-        return img.convert("RGBa").resize(size, PIL.Image.LANCZOS).convert("RGBA")
-    return img.resize(size, PIL.Image.LANCZOS)
+        return img.convert("RGBa").resize(size, PIL.Image.BOX).convert("RGBA")
+    return img.resize(size, PIL.Image.BOX)
 
 
 def circle(d, cx, cy, r, **kw):
@@ -744,16 +791,6 @@ def render_knob_strip(fw, fh):
     return strip
 
 
-def clear_boxes(strip, fw, fh, frames, boxes):
-    """Makes the given frame-relative boxes fully transparent in every frame."""
-    px = strip.load()
-    for i in range(frames):
-        for x0, y0, x1, y1 in boxes:
-            for y in range(max(0, y0), min(fh, y1)):
-                for x in range(max(0, x0), min(fw, x1)):
-                    px[x, i * fh + y] = (0, 0, 0, 0)
-
-
 # ---------------------------------------------------------------------------------------------
 # Switch strip
 
@@ -764,10 +801,10 @@ def render_switch_strip(fw, fh):
     k = fw / SWITCH_W
     ky = fh / SWITCH_H
     size = (_s(fw), _s(fh))
-    sx0, sy0, sx1, sy1 = (_s(SWITCH_SLOT[0] * k), _s(SWITCH_SLOT[1] * ky),
-                          _s(SWITCH_SLOT[2] * k), _s(SWITCH_SLOT[3] * ky))
-    slot_r = (sx1 - sx0) / 2
-    cx = (sx0 + sx1) / 2
+    slot_r = _s(max(SWITCH_SLOT_R * k, 3.2))  # narrower would leave the ring no rim
+    cx = _s(fw / 2)
+    sx0, sy0, sx1, sy1 = cx - slot_r, _s(SWITCH_SLOT[1] * ky), cx + slot_r, _s(SWITCH_SLOT[3] * ky)
+    slot = rounded_mask(size, [sx0, sy0, sx1, sy1], slot_r)
     frames = []
     for on in (False, True):
         img = PIL.Image.new("RGBA", size, (0, 0, 0, 0))
@@ -777,8 +814,8 @@ def render_switch_strip(fw, fh):
         d.rounded_rectangle([sx0, sy0, sx1, sy1 - _s(0.8)], slot_r, fill=(6, 7, 9, 255))
         d.rounded_rectangle([sx0 + _s(0.8), sy0 + _s(1.2), sx1 - _s(0.8), sy1 - _s(0.8)],
                             slot_r - _s(0.8), fill=GROOVE + (255,))
-        ry = _s((SWITCH_RING_Y[1] if on else SWITCH_RING_Y[0]) * ky)
-        rr = _s(max(SWITCH_RING_R * min(k, ky), 3.0))
+        ry = sy0 + slot_r if on else sy1 - slot_r
+        rr = slot_r - _s(0.5)
         # the ring: shadow, metal rim, dark centre, indicator
         sh = PIL.Image.new("L", size, 0)
         circle(PIL.ImageDraw.Draw(sh), cx, ry + _s(0.8), rr + _s(0.4), fill=200)
@@ -786,11 +823,11 @@ def render_switch_strip(fw, fh):
         img.paste((0, 0, 0, 255), (0, 0), sh)
         rim = vgradient(size, (200, 204, 210), (96, 100, 108)).convert("RGBA")
         img.paste(rim, (0, 0), rounded_mask(size, [cx - rr, ry - rr, cx + rr, ry + rr], rr))
-        inner = rr - _s(max(1.3 * min(k, ky), 1.1))
+        inner = rr - _s(max(1.3 * k, 1.1))
         well = vgradient(size, (44, 46, 51), (78, 82, 90)).convert("RGBA")
         img.paste(well, (0, 0), rounded_mask(size, [cx - inner, ry - inner, cx + inner,
                                                     ry + inner], inner))
-        led = inner - _s(0.7 * min(k, ky))
+        led = inner - _s(0.7 * k)
         d = PIL.ImageDraw.Draw(img)
         if on:
             halo = PIL.Image.new("L", size, 0)
@@ -801,6 +838,7 @@ def render_switch_strip(fw, fh):
             circle(d, cx - led * 0.3, ry - led * 0.35, led * 0.35, fill=(255, 232, 200, 255))
         else:
             circle(d, cx, ry, led, fill=(30, 31, 35, 255))
+        img.putalpha(PIL.ImageChops.multiply(img.getchannel("A"), slot))  # shadow stays in
         frames.append(downsample(img, (fw, fh)))
     strip = PIL.Image.new("RGBA", (fw, fh * SWITCH_FRAMES), (0, 0, 0, 0))
     for i, f in enumerate(frames):
@@ -1043,25 +1081,17 @@ def render_about():
 def render_all(ctrls):
     """Every image, keyed by resource identifier."""
     PIL = _pil()
-    boxes = transparent_boxes(ctrls)
-    knob = render_knob_strip(KNOB_W, KNOB_H)
-    clear_boxes(knob, KNOB_W, KNOB_H, KNOB_FRAMES, boxes["knob"])
-    switch = render_switch_strip(SWITCH_W, SWITCH_H)
-    clear_boxes(switch, SWITCH_W, SWITCH_H, SWITCH_FRAMES,
-                boxes["switch"] + [(0, 0, SWITCH_W, SWITCH_ART_ROWS[0]),
-                                   (0, SWITCH_ART_ROWS[1], SWITCH_W, SWITCH_H)])
     panel = render_panel(ctrls)
     return {
         101: panel,
         102: panel.resize((SMALL_W, SMALL_H), PIL.Image.LANCZOS),
-        103: knob,
+        103: render_knob_strip(KNOB_W, KNOB_H),
         104: render_knob_strip(KNOB_SMALL_W, KNOB_SMALL_H),
         105: render_thumb(THUMB_UPRIGHT, (THUMB_UPRIGHT[0], HSLIDER_H), True),
-        106: render_thumb(THUMB_UPRIGHT_SMALL, (THUMB_UPRIGHT_SMALL[0],
-                                                THUMB_UPRIGHT_SMALL[1] - 1), True),
+        106: render_thumb(THUMB_UPRIGHT_SMALL, THUMB_UPRIGHT_SMALL, True),
         107: render_thumb(THUMB_FLAT, (VSLIDER_W, THUMB_FLAT[1]), False),
-        108: render_thumb(THUMB_FLAT_SMALL, (THUMB_FLAT_SMALL[0] - 2, THUMB_FLAT_SMALL[1]), False),
-        113: switch,
+        108: render_thumb(THUMB_FLAT_SMALL, THUMB_FLAT_SMALL, False),
+        113: render_switch_strip(SWITCH_W, SWITCH_H),
         114: render_switch_strip(SWITCH_SMALL_W, SWITCH_SMALL_H),
         116: render_about(),
     }
@@ -1319,7 +1349,7 @@ def _check_clear(img, fw, fh, frames, boxes, report):
                     continue
                 break
     if boxes:
-        report.append(f"transparency of {boxes}, where neighbours overlap or art must not go")
+        report.append(f"transparency of {boxes}, where neighbouring controls overlap")
     return faults
 
 
@@ -1495,10 +1525,7 @@ def check_dir(directory):
                     elif rid in (106, 108):
                         faults += _check_thumb(img, (width, height), report)
                     elif rid == 113:
-                        faults += _check_switch(
-                            img, width, fh, sorted(set(boxes["switch"]) | {
-                                (0, 0, width, SWITCH_ART_ROWS[0]),
-                                (0, SWITCH_ART_ROWS[1], width, fh)}), report)
+                        faults += _check_switch(img, width, fh, boxes["switch"], report)
                     elif rid == 114:
                         faults += _check_switch(img, width, fh, [], report)
         except (ImageFault, OSError) as e:
