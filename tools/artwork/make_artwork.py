@@ -334,7 +334,7 @@ LOGO = (236, 230, 222)
 # ---------------------------------------------------------------------------------------------
 # Geometry of the artwork inside the control rectangles (panel pixels)
 
-KNOB_CENTRE = (16.0, 16.5)  # in the 32 x 33 frame
+KNOB_CENTRE = (KNOB_W / 2, KNOB_H / 2)  # in the frame
 KNOB_CAP_R = 10.0
 KNOB_RING_R = 12.3  # centre line of the value ring
 KNOB_RING_WIDTH = 2.2
@@ -720,7 +720,7 @@ def render_knob_frames(fw, fh, wanted):
     """Frames (numbers of the 91) of a knob fw x fh: dark cap, value ring, light pointer."""
     PIL = _pil()
     k = fw / KNOB_W
-    cx, cy = _s(fw / 2), _s(fh / 2 if fh != KNOB_H else KNOB_CENTRE[1])
+    cx, cy = _s(fw / 2), _s(fh / 2)
     size = (_s(fw), _s(fh))
     cap_r = _s(KNOB_CAP_R * k)
     ring_r = _s(KNOB_RING_R * k)
