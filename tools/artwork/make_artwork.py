@@ -109,7 +109,7 @@ SWITCHES = [
     ("O2 FM2P", 368, 432, 1, PM, "pair"),
     ("O2 PWOn", 276, 219, 0, "PWM", "right"),
     ("O2 PWMP", 368, 263, 0, PM, "pair"),
-    ("O2 Prta", 482, 153, 0, "Porta", "left", (0, -3)),
+    ("O2 Prta", 482, 151, 0, "Porta", "left", (0, -1)),
     ("O2 Sync", 482, 183, 0, "Sync", "left", (0, -5)),
     ("F FM1PL", 368, 551, 0, PM, "pair"),
     ("F FM2PL", 368, 594, 0, PM, "pair"),
@@ -124,8 +124,8 @@ SWITCHES = [
     ("OD On", 536, 120, 0, "OVERDRIVE", "title"),
     ("P On", 536, 192, 0, "PANNER", "title"),
     ("P MPol", 630, 248, 0, PM, "pair"),
-    ("Ch On", 536, 289, 0, "CHORUS", "title"),
-    ("D On", 536, 375, 0, "DELAY", "title"),
+    ("Ch On", 536, 284, 0, "CHORUS", "title"),
+    ("D On", 536, 369, 0, "DELAY", "title"),
     ("D Sync", 588, 403, 0, "Sync", "below"),
     ("D PanD", 747, 418, 0, "Ping-Pong", "below"),
 ]
@@ -227,7 +227,7 @@ FRAMES = [
 
 # Hairlines between the rows of the effects column: x0, y, x1. The first starts right of the
 # on switches, which touch between overdrive and noise.
-DIVIDERS = [(562, 147, 804), (536, 188, 804), (536, 285, 804), (536, 370, 804)]
+DIVIDERS = [(562, 147, 804), (536, 188, 804), (562, 282, 804), (562, 367, 804)]
 
 TITLE_BAR_H = 34
 

@@ -1,0 +1,71 @@
+// The layout of the synthesizer's panel: one control for each of the 97 parameters, with its kind,
+// position and size in panel pixels, the value a Ctrl+click restores and, for drop-down boxes, the
+// item texts. Portable data: the Win32 panel builds its windows from it, the tests check it
+// against the parameter list, and the artwork is drawn around the same rectangles.
+#pragma once
+
+#include <array>
+
+namespace TavrelPanel
+{
+
+constexpr int kWidth = 816;
+constexpr int kHeight = 789;
+
+enum class Kind
+{
+    Switch,
+    DropDown,
+    Knob,
+    HorizontalSlider,
+    VerticalSlider,
+};
+
+struct Control
+{
+    Kind kind;
+    const char* shortName; // the parameter's short name, by which the panel finds its index
+    int x;                 // top-left corner in panel pixels
+    int y;
+    int width;
+    int height;
+    // The value a Ctrl+click restores: the panel's own, which may differ from the parameter's.
+    float defaultValue;
+    // Drop-down boxes only: the item texts in value order.
+    const char* const* items;
+    int itemCount;
+};
+
+constexpr int kControlCount = 97;
+
+// In creation order: the switches, the drop-down boxes, the knobs, the sliders.
+const std::array<Control, kControlCount>& controls();
+
+// Image resources: the panel (also the editor's size), the knob strip of 91 frames, the thumbs of
+// horizontal and vertical sliders, the switch strip of 2 frames; and the smaller variants, which
+// the panel does not use but the plug-in carries.
+constexpr int kPanelImage = 101;
+constexpr int kSmallPanelImage = 102;
+constexpr int kKnobImage = 103;
+constexpr int kSmallKnobImage = 104;
+constexpr int kUprightThumbImage = 105;
+constexpr int kSmallUprightThumbImage = 106;
+constexpr int kFlatThumbImage = 107;
+constexpr int kSmallFlatThumbImage = 108;
+constexpr int kSwitchImage = 113;
+constexpr int kSmallSwitchImage = 114;
+constexpr std::array<int, 10> kPngImages = {101, 102, 103, 104, 105, 106, 107, 108, 113, 114};
+constexpr int kAboutBitmap = 116;
+
+constexpr int kKnobFrames = 91;
+constexpr int kSwitchFrames = 2;
+
+// The status line in the title bar, and the corner that opens the main menu.
+constexpr int kStatusX = 625;
+constexpr int kStatusY = 2;
+constexpr int kStatusWidth = 150;
+constexpr int kStatusHeight = 25;
+constexpr int kMenuRight = 150;
+constexpr int kMenuBottom = 33;
+
+} // namespace TavrelPanel
