@@ -53,7 +53,7 @@ void Ramper::process(int count)
         count = kMaxBlockFrames;
     }
     const float* in = lfo.getOutput();
-    const double step = increment;
+    const double step = static_cast<double>(increment);
     // The sample whose position lies within half a step of 1 is the last of the fade: summing
     // rounds by far less than that, and a fade whose length is not a whole number of samples
     // ends on the nearest sample instead of overshooting 1 (a short Delay would otherwise give

@@ -35,8 +35,9 @@ struct Failure
 class Session
 {
 public:
-    Session(const RenderOptions& renderOptions, std::FILE* outStream, std::FILE* errStream)
-        : options(renderOptions), out(outStream), err(errStream)
+    // Failures go back to the caller, which reports them; a session writes only to out.
+    Session(const RenderOptions& renderOptions, std::FILE* outStream)
+        : options(renderOptions), out(outStream)
     {
     }
 
@@ -60,7 +61,6 @@ private:
 
     const RenderOptions& options;
     std::FILE* out;
-    std::FILE* err;
     MidiSong song;
     FxBank bank;
     FxProgram program;
@@ -417,7 +417,7 @@ int RenderApp::run(const std::vector<std::string>& args, const std::string& exec
     Failure failure{kSuccess, ""};
     bool ok = false;
     {
-        Session session(options, out, err);
+        Session session(options, out);
         ok = session.run(pluginPath, failure);
     } // instances close before their library unloads
     std::fflush(out);
