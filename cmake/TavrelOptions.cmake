@@ -17,3 +17,12 @@ if(TAVREL_SANITIZE)
         -fno-sanitize-recover=all)
     target_link_options(tavrel_options INTERFACE -fsanitize=address,undefined,float-cast-overflow)
 endif()
+
+# The fuzz build: coverage for libFuzzer on every target, and the sanitizers that turn a silent
+# fault into a finding.
+if(TAVREL_FUZZ)
+    target_compile_options(tavrel_options INTERFACE
+        -fsanitize=fuzzer-no-link,address,undefined,float-cast-overflow
+        -fno-sanitize-recover=all -fno-omit-frame-pointer -g)
+    target_link_options(tavrel_options INTERFACE -fsanitize=address,undefined,float-cast-overflow)
+endif()

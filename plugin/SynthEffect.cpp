@@ -65,7 +65,9 @@ SynthEffect::SynthEffect(ISynthesizer* ownedSynthesizer, audioMasterCallback hos
     setNumOutputs(2);
     setVersion(info.version);
 
-    const std::vector<std::uint8_t> factory = buildFactoryBankImage(*bank);
+    // Every instance loads the same factory image (it starts from a new synthesizer's values), so
+    // it is assembled once per process, by the first instance; hosts open many instances.
+    static const std::vector<std::uint8_t> factory = buildFactoryBankImage(*bank);
     setChunk(const_cast<std::uint8_t*>(factory.data()), static_cast<VstInt32>(factory.size()),
              false);
 
@@ -100,9 +102,11 @@ void SynthEffect::processReplacing(float** /*inputs*/, float** outputs, VstInt32
 
 VstInt32 SynthEffect::processEvents(VstEvents* events)
 {
+    // The list is declared with two slots but holds numEvents: it is read through a pointer.
+    VstEvent* const* list = events->events;
     for (VstInt32 i = 0; i < events->numEvents; ++i)
     {
-        const VstEvent* event = events->events[i];
+        const VstEvent* event = list[i];
         // Hosts send MIDI events with a byteSize of 24 as well as 32: the type alone decides.
         if (event == nullptr || event->type != kVstMidiType)
         {

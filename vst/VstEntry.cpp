@@ -52,8 +52,10 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID /*reserv
     }
     return TRUE;
 }
-#else
+#elif !defined(TAVREL_ENTRY_WITHOUT_MAIN)
 // Older hosts look for the entry under the name main; an assembler name gives it a second symbol.
+// Programs that link the entry into themselves (the fuzz harnesses) have a main of their own and
+// leave the alias out.
 TAVREL_EXPORT AEffect* VSTPluginMainAlias(audioMasterCallback audioMaster) __asm__("main");
 TAVREL_EXPORT AEffect* VSTPluginMainAlias(audioMasterCallback audioMaster)
 {
