@@ -41,3 +41,10 @@ set_source_files_properties(${tavrel_resource_script} PROPERTIES
 add_library(tavrel_resources OBJECT ${tavrel_resource_script})
 target_include_directories(tavrel_resources PRIVATE ${PROJECT_SOURCE_DIR})
 target_link_libraries(tavrel_plugin PRIVATE tavrel_resources)
+
+# The toolkit's check under Wine: windows, controls, painting, and the built plug-in's images.
+file(GLOB tavrel_guicheck_sources CONFIGURE_DEPENDS
+    ${PROJECT_SOURCE_DIR}/tests/sonarch/gui/win32/*.cpp)
+add_executable(tavrel-guicheck ${tavrel_guicheck_sources})
+target_link_libraries(tavrel-guicheck PRIVATE tavrel_gui)
+target_link_options(tavrel-guicheck PRIVATE -static -static-libgcc -static-libstdc++)
