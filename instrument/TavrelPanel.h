@@ -41,25 +41,6 @@ constexpr int kControlCount = 97;
 // In creation order: the switches, the drop-down boxes, the knobs, the sliders.
 const std::array<Control, kControlCount>& controls();
 
-// Image resources: the panel (also the editor's size), the knob strip of 91 frames, the thumbs of
-// horizontal and vertical sliders, the switch strip of 2 frames; and the smaller variants, which
-// the panel does not use but the plug-in carries.
-constexpr int kPanelImage = 101;
-constexpr int kSmallPanelImage = 102;
-constexpr int kKnobImage = 103;
-constexpr int kSmallKnobImage = 104;
-constexpr int kUprightThumbImage = 105;
-constexpr int kSmallUprightThumbImage = 106;
-constexpr int kFlatThumbImage = 107;
-constexpr int kSmallFlatThumbImage = 108;
-constexpr int kSwitchImage = 113;
-constexpr int kSmallSwitchImage = 114;
-constexpr std::array<int, 10> kPngImages = {101, 102, 103, 104, 105, 106, 107, 108, 113, 114};
-constexpr int kAboutBitmap = 116;
-
-constexpr int kKnobFrames = 91;
-constexpr int kSwitchFrames = 2;
-
 // The status line in the title bar, and the corner that opens the main menu.
 constexpr int kStatusX = 625;
 constexpr int kStatusY = 2;

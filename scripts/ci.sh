@@ -52,6 +52,10 @@ begin "tests under wine"
 scripts/test-wine.sh
 end
 
+begin "gui tests under wine and xvfb"
+scripts/test-gui-wine.sh
+end
+
 begin "wine detection test"
 tests/scripts/wine-detection.sh
 end

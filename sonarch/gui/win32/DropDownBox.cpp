@@ -1,0 +1,94 @@
+// The drop-down box's Win32 window and menu.
+#include "sonarch/gui/win32/DropDownBox.h"
+
+#include "sonarch/gui/win32/DcGraphics.h"
+#include "sonarch/gui/win32/ImageDrawing.h"
+#include "sonarch/gui/win32/TextDrawing.h"
+
+namespace Sonarch::Gui
+{
+
+DropDownBox* DropDownBox::create(int itemCount, int parameterIndex, GpBitmap* background,
+                                 const char* const* items, HFONT font, COLORREF textColour, int x,
+                                 int y, int width, int height, HWND parent, HINSTANCE instance)
+{
+    auto* box = new DropDownBox(itemCount, parameterIndex, background, items, font, textColour);
+    return static_cast<DropDownBox*>(createWindow(box, WS_CHILD | WS_VISIBLE, x, y, width, height,
+                                                  parent, parameterIndex, instance));
+}
+
+DropDownBox::DropDownBox(int itemCount, int parameterIndexIn, GpBitmap* backgroundIn,
+                         const char* const* itemsIn, HFONT fontIn, COLORREF textColourIn)
+    : parameterIndex(parameterIndexIn), background(backgroundIn), items(itemsIn), font(fontIn),
+      textColour(textColourIn), menu(CreatePopupMenu()), model(itemsIn != nullptr ? itemCount : 0)
+{
+    if (menu == nullptr)
+    {
+        return;
+    }
+    for (int item = 0; item < model.getCount(); ++item)
+    {
+        const char* text = items[item] != nullptr ? items[item] : "";
+        AppendMenuA(menu, MF_STRING, static_cast<UINT_PTR>(DropDownModel::commandForItem(item)),
+                    text);
+    }
+}
+
+DropDownBox::~DropDownBox()
+{
+    if (menu != nullptr)
+    {
+        DestroyMenu(menu);
+    }
+}
+
+void DropDownBox::setValue(int, float value)
+{
+    if (model.setValue(value))
+    {
+        InvalidateRect(hwnd, nullptr, FALSE);
+    }
+}
+
+void DropDownBox::onPaint(HDC dc)
+{
+    RECT client = {};
+    GetClientRect(hwnd, &client);
+    const POINT origin = originInParent();
+    {
+        // Deleted before the text is drawn, so GDI+ has flushed the background to the device.
+        const DcGraphics graphics(dc);
+        drawImagePart(graphics.get(), background, 0, 0, origin.x, origin.y, client.right,
+                      client.bottom);
+    }
+    if (model.getCount() > 0)
+    {
+        drawText(dc, items[model.getSelected()], font, textColour, client,
+                 DT_SINGLELINE | DT_VCENTER | DT_CENTER);
+    }
+}
+
+void DropDownBox::onLButtonDown(unsigned, int, int)
+{
+    if (menu == nullptr)
+    {
+        return;
+    }
+    RECT box = {};
+    GetWindowRect(hwnd, &box);
+    const HWND self = hwnd;
+    const int command = static_cast<int>(
+        TrackPopupMenu(menu, TPM_RETURNCMD, box.left, box.bottom, 0, self, nullptr));
+    // The menu's message loop may have seen the panel closed, and this box deleted.
+    if (!holds(self, this))
+    {
+        return;
+    }
+    if (model.choose(command))
+    {
+        InvalidateRect(hwnd, nullptr, FALSE);
+        postValueChanged();
+    }
+}
+
+} // namespace Sonarch::Gui

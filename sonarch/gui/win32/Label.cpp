@@ -1,0 +1,48 @@
+// The label's Win32 window.
+#include "sonarch/gui/win32/Label.h"
+
+#include "sonarch/gui/win32/DcGraphics.h"
+#include "sonarch/gui/win32/ImageDrawing.h"
+#include "sonarch/gui/win32/TextDrawing.h"
+#include "sonarch/gui/win32/WindowGeometry.h"
+
+namespace Sonarch::Gui
+{
+
+namespace
+{
+constexpr int kLabelX = 625;
+constexpr int kLabelY = 2;
+constexpr int kLabelWidth = 150;
+constexpr int kLabelHeight = 25;
+} // namespace
+
+Label* Label::create(GpBitmap* background, HFONT font, HWND parent, HINSTANCE instance)
+{
+    auto* label = new Label(background, font);
+    return static_cast<Label*>(createWindow(label, WS_CHILD | WS_VISIBLE, kLabelX, kLabelY,
+                                            kLabelWidth, kLabelHeight, parent, 0, instance));
+}
+
+Label::Label(GpBitmap* backgroundIn, HFONT fontIn) : background(backgroundIn), font(fontIn) {}
+
+void Label::setText(const char* newText)
+{
+    text.set(newText);
+    InvalidateRect(hwnd, nullptr, TRUE);
+}
+
+void Label::onPaint(HDC dc)
+{
+    RECT client = {};
+    GetClientRect(hwnd, &client);
+    const POINT origin = windowOriginInParent(hwnd);
+    {
+        const DcGraphics graphics(dc);
+        drawImagePart(graphics.get(), background, 0, 0, origin.x, origin.y, client.right,
+                      client.bottom);
+    }
+    drawText(dc, text.get(), font, textColour, client, format);
+}
+
+} // namespace Sonarch::Gui
