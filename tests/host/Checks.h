@@ -24,5 +24,8 @@ void checkSound();
 void checkMidi();
 // Damaged parameter values, chunks, MIDI bytes and sample rates.
 void checkDamage();
+// Hosts that drive the life cycle oddly: many instances, a thousand openings, rate and block
+// size changes between blocks, processing before resume and after suspend, closing at once.
+void checkLifecycle();
 
 } // namespace HostCheck

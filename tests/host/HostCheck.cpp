@@ -146,6 +146,7 @@ int main(int argc, char** argv)
     runGroup("sound", checkSound);
     runGroup("midi", checkMidi);
     runGroup("damage", checkDamage);
+    runGroup("lifecycle", checkLifecycle);
     runGroup("render", checkReferenceRender);
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

@@ -40,6 +40,11 @@ void HostSession::setEntry(VstPluginEntry pluginEntry)
     entry = pluginEntry;
 }
 
+VstPluginEntry HostSession::getEntry()
+{
+    return entry;
+}
+
 HostSession::HostSession(float sampleRateHz, VstInt32 blockFrames)
     : sampleRate(sampleRateHz), blockSize(blockFrames)
 {

@@ -28,6 +28,7 @@ class HostSession
 public:
     // The entry of the plug-in that every session instantiates.
     static void setEntry(VstPluginEntry pluginEntry);
+    static VstPluginEntry getEntry();
 
     explicit HostSession(float sampleRateHz = 44100.0f, VstInt32 blockFrames = 512);
     HostSession(const HostSession&) = delete;
