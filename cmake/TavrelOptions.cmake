@@ -26,3 +26,10 @@ if(TAVREL_FUZZ)
         -fno-sanitize-recover=all -fno-omit-frame-pointer -g)
     target_link_options(tavrel_options INTERFACE -fsanitize=address,undefined,float-cast-overflow)
 endif()
+
+# The ThreadSanitizer build: every race between the host's threads is reported, so the races the
+# design tolerates must go through relaxed atomics.
+if(TAVREL_TSAN)
+    target_compile_options(tavrel_options INTERFACE -fsanitize=thread -fno-omit-frame-pointer -g)
+    target_link_options(tavrel_options INTERFACE -fsanitize=thread)
+endif()

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Configures and builds one target, or all three: linux (native), win32 (i686), win64 (x86_64).
-#   scripts/build.sh [linux|asan|win32|win64|all]
+#   scripts/build.sh [linux|asan|tsan|win32|win64|all]
 # Build trees land in build/<target>; plug-ins and programs in build/<target>/bin.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -14,9 +14,10 @@ build_one() {
     case "$target" in
     linux) options+=(-DTAVREL_BUILD_TESTS=ON -DTAVREL_BUILD_BENCHMARKS=ON) ;;
     asan) options=(-G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVREL_SANITIZE=ON -DTAVREL_BUILD_BENCHMARKS=OFF) ;;
+    tsan) options=(-G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVREL_TSAN=ON -DTAVREL_BUILD_BENCHMARKS=OFF) ;;
     win32) options+=(-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake) ;;
     win64) options+=(-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake) ;;
-    *) echo "unknown target: $target (linux, asan, win32, win64, all)" >&2; exit 2 ;;
+    *) echo "unknown target: $target (linux, asan, tsan, win32, win64, all)" >&2; exit 2 ;;
     esac
     cmake -S . -B "$dir" "${options[@]}" > /dev/null
     cmake --build "$dir" -j "$jobs"
