@@ -1,13 +1,13 @@
 // The stereo chorus: two short delay lines read at a delay swept by a sine and a cosine.
 #pragma once
 
+#include "base/Relaxed.h"
 #include "components/Smoother.h"
 #include "engine/IEffectComponent.h"
 #include "parameters/BooleanParameter.h"
 #include "parameters/DecibelParameter.h"
 #include "parameters/FloatParameter.h"
 #include "parameters/ParameterList.h"
-#include "parameters/Relaxed.h"
 #include "parameters/SmoothParameter.h"
 
 // Each channel has its own line. The read point lies centreDelay x 2^(depth x sweep) samples

@@ -1,8 +1,8 @@
 // The stereo echo.
 #include "components/Delay.h"
 
+#include "base/TextField.h"
 #include "components/FastMath.h"
-#include "parameters/TextField.h"
 
 #include <cmath>
 

@@ -1,6 +1,7 @@
 // The stereo echo: two lines of up to one second, normal or ping-pong, free or tempo-synced.
 #pragma once
 
+#include "base/Relaxed.h"
 #include "components/Smoother.h"
 #include "engine/IEffectComponent.h"
 #include "parameters/BooleanParameter.h"
@@ -8,7 +9,6 @@
 #include "parameters/EnumParameter.h"
 #include "parameters/FloatParameter.h"
 #include "parameters/ParameterList.h"
-#include "parameters/Relaxed.h"
 
 #include <cstdint>
 

@@ -2,16 +2,16 @@
 // and applies the voice's amplitude.
 #pragma once
 
+#include "base/Mutex.h"
+#include "base/Relaxed.h"
 #include "engine/IPressable.h"
 #include "engine/ISynthComponent.h"
 #include "engine/ITriggerable.h"
-#include "engine/Mutex.h"
 #include "parameters/BooleanParameter.h"
 #include "parameters/EnumParameter.h"
 #include "parameters/FloatParameter.h"
 #include "parameters/ParameterList.h"
 #include "parameters/PolarityParameter.h"
-#include "parameters/Relaxed.h"
 
 // The cutoff is a note: norm x 128 of Cut, moved by the played note times KTrck, and per sample by
 // the modulation sum (FM 1, FM 2 and channel pressure) in tenths of an octave. Cut, KTrck and Res

@@ -1,8 +1,8 @@
 // The global low-frequency oscillator.
 #include "components/Lfo.h"
 
+#include "base/TextField.h"
 #include "parameters/Parameter.h"
-#include "parameters/TextField.h"
 
 #include <cmath>
 

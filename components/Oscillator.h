@@ -1,11 +1,12 @@
 // A band-limited wavetable oscillator with two FM inputs, portamento, pulse width and hard sync.
 #pragma once
 
+#include "base/Mutex.h"
+#include "base/Relaxed.h"
 #include "components/Wavetables.h"
 #include "engine/IBendable.h"
 #include "engine/ISynthComponent.h"
 #include "engine/ITriggerable.h"
-#include "engine/Mutex.h"
 #include "parameters/BooleanParameter.h"
 #include "parameters/DetuneParameter.h"
 #include "parameters/EnumParameter.h"
@@ -13,7 +14,6 @@
 #include "parameters/IntegerParameter.h"
 #include "parameters/ParameterList.h"
 #include "parameters/PolarityParameter.h"
-#include "parameters/Relaxed.h"
 
 // The phase counts table samples: one cycle is 2048 units, and the phase stays in [0, 2048).
 // Pitch is note + Trans + Dtn + PBR x bend semitones; the FM inputs (scaled by depth and

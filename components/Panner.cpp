@@ -1,8 +1,8 @@
 // The panner's position glide, modulation and linear pan law.
 #include "components/Panner.h"
 
+#include "base/TextField.h"
 #include "parameters/ParameterFormat.h"
-#include "parameters/TextField.h"
 
 #include <cmath>
 

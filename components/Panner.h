@@ -1,15 +1,15 @@
 // The panner: places the mono voice sum in the stereo image, by a gliding position or an LFO.
 #pragma once
 
+#include "base/Mutex.h"
+#include "base/Relaxed.h"
 #include "engine/IEffectComponent.h"
 #include "engine/ISynthComponent.h"
-#include "engine/Mutex.h"
 #include "parameters/BooleanParameter.h"
 #include "parameters/DecibelParameter.h"
 #include "parameters/FloatParameter.h"
 #include "parameters/ParameterList.h"
 #include "parameters/PolarityParameter.h"
-#include "parameters/Relaxed.h"
 
 #include <cstdint>
 

@@ -1,11 +1,11 @@
 // The per-voice portamento glide: a pitch offset in octaves that decays to exactly zero.
 #pragma once
 
+#include "base/Relaxed.h"
 #include "engine/ISynthComponent.h"
 #include "engine/ITriggerable.h"
 #include "parameters/FloatParameter.h"
 #include "parameters/ParameterList.h"
-#include "parameters/Relaxed.h"
 
 // A trigger adds the interval from the previous note to the offset, (previousNote - note) / 12
 // octaves, so a glide starts at the old pitch and a glide in progress goes on from where it is.

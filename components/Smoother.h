@@ -1,10 +1,10 @@
 // A self-contained level control whose value glides to each new setting; its own single parameter.
 #pragma once
 
+#include "base/Relaxed.h"
+#include "base/TextField.h"
 #include "engine/ISynthComponent.h"
 #include "parameters/IProgrammable.h"
-#include "parameters/Relaxed.h"
-#include "parameters/TextField.h"
 
 #include <cstdint>
 

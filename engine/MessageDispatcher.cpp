@@ -1,10 +1,10 @@
 // Time-ordered MIDI dispatch and the block-rendering loop.
 #include "engine/MessageDispatcher.h"
 
+#include "base/TextField.h"
 #include "parameters/IntegerParameter.h"
 #include "parameters/Parameter.h"
 #include "parameters/ParameterFormat.h"
-#include "parameters/TextField.h"
 #include "sonarch/midi/MidiLearn.h"
 
 #include <algorithm>

@@ -1,16 +1,16 @@
 // Time-ordered MIDI dispatch and the block-rendering loop; the MIDI channel and omni settings.
 #pragma once
 
+#include "base/Mutex.h"
+#include "base/Relaxed.h"
 #include "engine/EffectComponentCollection.h"
 #include "engine/IControllable.h"
 #include "engine/MidiEvent.h"
 #include "engine/MidiEventQueue.h"
-#include "engine/Mutex.h"
 #include "engine/SynthComponentCollection.h"
 #include "engine/VoiceAllocator.h"
 #include "engine/VoiceCollection.h"
 #include "parameters/IProgrammable.h"
-#include "parameters/Relaxed.h"
 
 #include <vector>
 

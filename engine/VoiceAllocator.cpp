@@ -1,8 +1,8 @@
 // Assignment of keys to voices.
 #include "engine/VoiceAllocator.h"
 
+#include "base/TextField.h"
 #include "parameters/Parameter.h"
-#include "parameters/TextField.h"
 
 #include <algorithm>
 

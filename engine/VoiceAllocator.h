@@ -1,11 +1,11 @@
 // Assigns keys to the sixteen voices: polyphonic or monophonic playing, stealing, sustain pedal.
 #pragma once
 
+#include "base/Mutex.h"
+#include "base/Relaxed.h"
 #include "engine/IControllable.h"
-#include "engine/Mutex.h"
 #include "engine/VoiceCollection.h"
 #include "parameters/IProgrammable.h"
-#include "parameters/Relaxed.h"
 
 #include <array>
 #include <vector>

@@ -1,10 +1,10 @@
 // Assembles the built-in factory bank from its source data.
 #include "instrument/FactoryBankImage.h"
 
+#include "base/TextField.h"
 #include "instrument/BankImage.h"
 #include "instrument/FactoryBank.h"
 #include "instrument/TavrelBank.h"
-#include "parameters/TextField.h"
 #include "sonarch/parameters/BankInterface.h"
 #include "sonarch/parameters/ChunkWriter.h"
 

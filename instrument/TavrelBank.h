@@ -1,10 +1,10 @@
 // The synthesizer's bank of 128 programs, over its top-level parameter collection.
 #pragma once
 
+#include "base/Relaxed.h"
+#include "base/TextField.h"
 #include "instrument/BankImage.h"
 #include "parameters/IProgrammable.h"
-#include "parameters/Relaxed.h"
-#include "parameters/TextField.h"
 #include "sonarch/parameters/BankBase.h"
 
 // Holds the programs in the stored layout; the chunks are this image serialised field by field.

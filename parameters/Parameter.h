@@ -1,9 +1,9 @@
 // The common part of the parameter classes: value, default, short name and label.
 #pragma once
 
+#include "base/Relaxed.h"
+#include "base/TextField.h"
 #include "parameters/IParameter.h"
-#include "parameters/Relaxed.h"
-#include "parameters/TextField.h"
 
 // Stores the normalised value and derives the typed value from it in update(). Values that are
 // not finite fall back to the default and the rest are limited to 0..1 before the typed value is

@@ -1,10 +1,10 @@
 // The plug-in object.
 #include "plugin/SynthEffect.h"
 
+#include "base/TextField.h"
 #include "engine/MessageDispatcher.h"
 #include "engine/MidiEvent.h"
 #include "instrument/FactoryBankImage.h"
-#include "parameters/TextField.h"
 #include "sonarch/midi/MidiLearn.h"
 #include "sonarch/parameters/BankInterface.h"
 #include "sonarch/parameters/ChunkReader.h"

@@ -1,7 +1,7 @@
 // The descriptor's C entry functions, the base opcode table and the host calls.
 #include "vst/AudioEffect.h"
 
-#include "parameters/TextField.h"
+#include "base/TextField.h"
 #include "vst/AEffEditor.h"
 #include "vst/ScopedDenormalFlush.h"
 

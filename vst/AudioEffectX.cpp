@@ -1,7 +1,7 @@
 // The extended opcode table and the extended host calls.
 #include "vst/AudioEffectX.h"
 
-#include "parameters/TextField.h"
+#include "base/TextField.h"
 #include "vst/AEffEditor.h"
 
 #include <cmath>

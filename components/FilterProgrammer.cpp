@@ -1,5 +1,5 @@
 // Routing of modulation sources into the filter's FM inputs.
-#include "parameters/FilterProgrammer.h"
+#include "components/FilterProgrammer.h"
 
 #include "components/Filter.h"
 
