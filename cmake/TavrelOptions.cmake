@@ -1,6 +1,5 @@
 # Compiler options shared by every target of the project's own code.
 add_library(tavrel_options INTERFACE)
-target_include_directories(tavrel_options INTERFACE ${PROJECT_SOURCE_DIR})
 target_compile_features(tavrel_options INTERFACE cxx_std_20)
 target_compile_options(tavrel_options INTERFACE
     -Wall -Wextra -Wshadow -Wdouble-promotion
@@ -17,3 +16,8 @@ if(TAVREL_SANITIZE)
         -fno-sanitize-recover=all)
     target_link_options(tavrel_options INTERFACE -fsanitize=address,undefined,float-cast-overflow)
 endif()
+
+# The whole source root as include root: for the tests, benchmarks and tools, which may include
+# anything below them. The plug-in's layers each have a root of their own (TavrelLayers.cmake).
+add_library(tavrel_source_root INTERFACE)
+target_include_directories(tavrel_source_root INTERFACE ${PROJECT_SOURCE_DIR})
