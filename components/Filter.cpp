@@ -2,6 +2,7 @@
 #include "components/Filter.h"
 
 #include "components/FastMath.h"
+#include "components/OnePole.h"
 
 #include <cmath>
 
@@ -11,11 +12,11 @@ namespace
 const char* const kTypeItems[] = {"LP", "HP", "BP", "N"};
 const char* const kTypeLongItems[] = {"Lowpass", "Highpass", "Bandpass", "Notch"};
 
-constexpr float kTwoPi = 6.2831855f;
-constexpr float kPi = 3.1415927f;
-
 // The cutoff smoothers' default frequency in Hz: a time constant of about 36 ms.
 constexpr float kSmoothingHz = 4.41f;
+// The range factor q is the coefficient of a one-pole with its corner at half of 44100 Hz: about
+// 0.9568 at 44100 Hz, smaller at higher rates.
+constexpr float kRangeCornerHz = 22050.0f;
 
 // An input sample whose magnitude lies below kSilence counts as silent; after kSilentRun silent
 // samples in a row (1.5 ms at 44100 Hz) the filter clears its state, and keeps it clear while
@@ -125,7 +126,7 @@ void runFilterLoop(const float* x, const float* magnitude, const float* mod, flo
 
 void Filter::ParameterSmoother::updateCoefficient()
 {
-    coefficient = 1.0f - std::exp(-kTwoPi * frequency / sampleRate);
+    coefficient = onePoleCoefficient<float>(frequency, sampleRate);
 }
 
 void Filter::ParameterSmoother::setSampleRate(float rateHz)
@@ -161,7 +162,7 @@ Filter::Filter(const char* prefix)
 
     cutoffNote = Cut.getValue() * 128.0f;
     cutoffFrequency = computeCutoffFrequency();
-    q = 1.0f - std::exp(-kPi * 44100.0f / sampleRate);
+    q = onePoleCoefficient<float>(kRangeCornerHz, sampleRate);
 
     cutoffSmoother.frequency = kSmoothingHz;
     cutoffSmoother.target = cutoffFrequency.load();
@@ -210,7 +211,7 @@ void Filter::setSampleRate(float rateHz)
     cutoffSmoother.setSampleRate(rateHz);
     resonanceSmoother.setSampleRate(rateHz);
     updateCutoff();
-    q = 1.0f - std::exp(-kPi * 44100.0f / rateHz);
+    q = onePoleCoefficient<float>(kRangeCornerHz, rateHz);
 }
 
 void Filter::trigger(int /*previousNote*/, int note, int /*velocity*/)

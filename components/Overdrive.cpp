@@ -72,13 +72,7 @@ void Overdrive::process(float** inputs, float** outputs, int count)
 
     if (!enabled.getBool())
     {
-        if (in != out)
-        {
-            for (int i = 0; i < count; ++i)
-            {
-                out[i] = in[i];
-            }
-        }
+        passThrough(in, out, count);
         return;
     }
 

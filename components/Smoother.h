@@ -3,10 +3,9 @@
 
 #include "base/Relaxed.h"
 #include "base/TextField.h"
+#include "components/Glide.h"
 #include "engine/ISynthComponent.h"
 #include "parameters/IProgrammable.h"
-
-#include <cstdint>
 
 // The output buffer holds one value per sample. A new setting glides with a fixed one-pole
 // coefficient of 0.0002 per sample (a time constant of 5000 samples at any rate) aimed 0.00001
@@ -44,9 +43,9 @@ public:
     void setScale(float newScale);
     float getScale() const { return scale; }
     // The value the glide is heading for (setting mapped through the curve and the scale).
-    float getTarget() const { return target; }
+    float getTarget() const { return glide.getTarget(); }
     // The last value the glide produced.
-    float getCurrent() const { return current; }
+    float getCurrent() const { return glide.getValue(); }
 
     void resetParameter(int index) override;
     float getValue(int index) const override;
@@ -65,6 +64,10 @@ private:
         kSteady = 2,
     };
 
+    // Every glide steps by this fraction of the way to a point this far past its target.
+    static constexpr float kCoefficient = 0.0002f;
+    static constexpr float kOvershoot = 0.00001f;
+
     float mapSetting(float setting) const;
     void fillOutput(float value);
 
@@ -73,19 +76,13 @@ private:
     Relaxed<float> normalized;
     const float defaultNormalized;
 
-    // Glide state (audio thread, or the engine with its render lock held)
-    float current;
-    Relaxed<float> target;
-    static constexpr float kOvershoot = 0.00001f;
-    bool falling = true;
+    // The glide of the value; the output buffer's state (audio thread, or the engine with its
+    // render lock held).
+    Glide glide;
     Relaxed<float> scale;
     const bool squared;
     const DisplayMode displayMode;
     State state = kSteady;
-    // Every setValue bumps targetVersion; the audio thread starts a glide when it differs from
-    // the version it last saw.
-    Relaxed<std::uint32_t> targetVersion;
-    std::uint32_t seenVersion = 0;
 
     // Buffers
     float output[kMaxBlockFrames];
