@@ -63,7 +63,7 @@ inline float readWave(const float* lower, const float* upper, float weight,
 } // namespace
 
 Oscillator::Oscillator(const char* prefix)
-    : dtn(prefix, "Dtn", 0.5f), trans(prefix, "Trans", "Semi", 0.5f, -24, 24),
+    : ParameterList(true), dtn(prefix, "Dtn", 0.5f), trans(prefix, "Trans", "Semi", 0.5f, -24, 24),
       pbr(prefix, "PBR", "Semi", 0.166667f, 0, 12),
       fm1(prefix, "FM1", "Octave", 0.0f, 0.0f, 1.0f, true),
       fm2(prefix, "FM2", "Octave", 0.0f, 0.0f, 1.0f, true), fm1Pl(prefix, "FM1Pl"),
@@ -135,15 +135,6 @@ void Oscillator::parameterChanged(int index)
         break;
     default:
         break;
-    }
-}
-
-void Oscillator::resetParameter(int index)
-{
-    ParameterList::resetParameter(index);
-    if (isIndex(index))
-    {
-        parameterChanged(index);
     }
 }
 

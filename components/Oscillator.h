@@ -20,7 +20,8 @@
 // polarity) and the pitch input (unscaled) add octaves to it per sample. Pulse width subtracts
 // a copy of the wave read PWid (plus modulation) of a cycle ahead; a sync master restarts the
 // phase at each of its wraps, with a 16-sample crossfade from the old waveform. The amplitude
-// input scales the output.
+// input scales the output. A parameter reset acts as a write of the default: a reset of Dtn,
+// Trans, PBR or Wave redoes what depends on it.
 //
 // Threads: parameter writes and the source setters come from the user-interface thread (or the
 // audio thread for MIDI learn); process, trigger, bend and setPhase run on the audio thread. The
@@ -71,8 +72,6 @@ public:
     // amount -1..+1 (NaN counts as 0); takes effect at the next block.
     void bend(float amount) override;
 
-    // Like ParameterList, but a reset of Dtn, Trans, PBR or Wave also redoes what depends on it.
-    void resetParameter(int index) override;
     // The wave's long name for Wave, the parameter's own text for the others.
     void getLongDisplay(int index, char* text) const override;
 

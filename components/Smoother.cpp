@@ -1,24 +1,16 @@
 // The gliding level control.
 #include "components/Smoother.h"
 
-#include "parameters/Parameter.h"
 #include "parameters/ParameterFormat.h"
 
 Smoother::Smoother(bool squaredCurve, DisplayMode mode, const char* ownName, const char* ownLabel,
                    float defaultSetting, float initialScale)
-    : sampleRate(44100.0f), normalized(defaultSetting), defaultNormalized(defaultSetting),
-      glide(0.0f, kOvershoot), scale(initialScale), squared(squaredCurve), displayMode(mode)
+    : ParameterList(true), sampleRate(44100.0f),
+      setting("", ownName, ownLabel, defaultSetting, 0.0f, initialScale, squaredCurve),
+      displayMode(mode), glide(setting.getReal(), kOvershoot)
 {
-    copyShortText(name, ownName);
-    copyShortText(label, ownLabel);
-    glide.setTarget(mapSetting(defaultSetting));
-    glide.land();
+    addParameter(setting);
     fillOutput(glide.getValue());
-}
-
-float Smoother::mapSetting(float setting) const
-{
-    return squared ? setting * setting * scale : setting * scale;
 }
 
 void Smoother::fillOutput(float value)
@@ -38,8 +30,8 @@ void Smoother::reset()
 
 void Smoother::setScale(float newScale)
 {
-    scale = newScale;
-    glide.setTarget(mapSetting(normalized));
+    setting.setMaximum(newScale);
+    glide.setTarget(setting.getReal());
     reset();
 }
 
@@ -73,41 +65,9 @@ void Smoother::process(int count)
     glide.end(working);
 }
 
-void Smoother::resetParameter(int index)
+void Smoother::parameterChanged(int /*index*/)
 {
-    setValue(index, defaultNormalized);
-}
-
-float Smoother::getValue(int index) const
-{
-    return index == 0 ? static_cast<float>(normalized) : 0.0f;
-}
-
-void Smoother::setValue(int index, float value)
-{
-    if (index != 0)
-    {
-        return;
-    }
-    const float setting = sanitizeNormalised(value, defaultNormalized);
-    normalized = setting;
-    glide.setTarget(mapSetting(setting));
-}
-
-void Smoother::getName(int index, char* text) const
-{
-    if (index == 0)
-    {
-        copyShortText(text, name);
-    }
-}
-
-void Smoother::getLabel(int index, char* text) const
-{
-    if (index == 0)
-    {
-        copyShortText(text, label);
-    }
+    glide.setTarget(setting.getReal());
 }
 
 void Smoother::getDisplay(int index, char* text) const
@@ -119,24 +79,14 @@ void Smoother::getDisplay(int index, char* text) const
     switch (displayMode)
     {
     case kDisplayDecibels:
-        formatDecibels(text, glide.getTarget());
+        formatDecibels(text, setting.getReal());
         break;
     case kDisplayPerSampleRate:
-        formatShortText(text, "%.3f", static_cast<double>(glide.getTarget() / sampleRate));
+        formatShortText(text, "%.3f", static_cast<double>(setting.getReal() / sampleRate));
         break;
     case kDisplayValue:
     default:
-        formatShortText(text, "%.3f", static_cast<double>(glide.getTarget()));
+        setting.getDisplay(text);
         break;
-    }
-}
-
-void Smoother::getLongDisplay(int index, char* text) const
-{
-    if (index == 0)
-    {
-        char shortText[kShortTextSize] = {};
-        getDisplay(0, shortText);
-        copyText(text, shortText, kLongTextSize);
     }
 }

@@ -2,21 +2,22 @@
 #pragma once
 
 #include "base/Relaxed.h"
-#include "base/TextField.h"
 #include "components/Glide.h"
 #include "engine/ISynthComponent.h"
-#include "parameters/IProgrammable.h"
+#include "parameters/FloatParameter.h"
+#include "parameters/ParameterList.h"
 
-// The output buffer holds one value per sample. A new setting glides with a fixed one-pole
-// coefficient of 0.0002 per sample (a time constant of 5000 samples at any rate) aimed 0.00001
-// past the target, so every glide ends exactly on the target in finite time (a step too small to
-// move the float value lands on the target).
+// The one parameter (index 0) is the setting, 0..1 on a linear or squared curve times the scale;
+// a reset of it is a write of the default. The output buffer holds one value per sample. A new
+// setting glides with a fixed one-pole coefficient of 0.0002 per sample (a time constant of 5000
+// samples at any rate) aimed 0.00001 past the target, so every glide ends exactly on the target in
+// finite time (a step too small to move the float value lands on the target).
 //
 // Threads: setValue runs on any writer's thread and only publishes the new target; the audio
 // thread notices it at its next process and starts the glide there, so a write can never be lost
 // to a glide that is just finishing. reset and setScale write the buffer and must not run while
 // the audio thread processes (the engine holds its render lock around them).
-class Smoother : public ISynthComponent, public IProgrammable
+class Smoother : public ISynthComponent, public ParameterList
 {
 public:
     enum DisplayMode
@@ -41,20 +42,17 @@ public:
 
     // A new scale maps the current setting anew; the value jumps there without a glide.
     void setScale(float newScale);
-    float getScale() const { return scale; }
     // The value the glide is heading for (setting mapped through the curve and the scale).
     float getTarget() const { return glide.getTarget(); }
     // The last value the glide produced.
     float getCurrent() const { return glide.getValue(); }
 
-    void resetParameter(int index) override;
-    float getValue(int index) const override;
-    void setValue(int index, float value) override;
-    void getName(int index, char* text) const override;
-    void getLabel(int index, char* text) const override;
+    // The display mode's text of the target.
     void getDisplay(int index, char* text) const override;
-    void getLongDisplay(int index, char* text) const override;
-    int getParameterCount() const override { return 1; }
+
+protected:
+    // A new setting: the glide heads for it from the next block on.
+    void parameterChanged(int index) override;
 
 private:
     enum State
@@ -68,25 +66,18 @@ private:
     static constexpr float kCoefficient = 0.0002f;
     static constexpr float kOvershoot = 0.00001f;
 
-    float mapSetting(float setting) const;
     void fillOutput(float value);
 
     // Parameters
     Relaxed<float> sampleRate;
-    Relaxed<float> normalized;
-    const float defaultNormalized;
+    FloatParameter setting;
+    const DisplayMode displayMode;
 
     // The glide of the value; the output buffer's state (audio thread, or the engine with its
     // render lock held).
     Glide glide;
-    Relaxed<float> scale;
-    const bool squared;
-    const DisplayMode displayMode;
     State state = kSteady;
 
     // Buffers
     float output[kMaxBlockFrames];
-
-    char name[kShortTextSize];
-    char label[kShortTextSize];
 };

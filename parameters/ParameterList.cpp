@@ -19,6 +19,10 @@ void ParameterList::resetParameter(int index)
     if (isIndex(index))
     {
         parameters[index]->resetToDefault();
+        if (reactsToReset)
+        {
+            parameterChanged(index);
+        }
     }
 }
 
