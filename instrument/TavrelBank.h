@@ -19,11 +19,6 @@
 class TavrelBank : public Sonarch::Parameters::BankBase
 {
 public:
-    static constexpr int kVersion = 1510;
-    static constexpr const char* kBankIdentifier = "Tavrel Bank";
-    static constexpr const char* kProgramIdentifier = "Tavrel Program";
-    static constexpr const char* kInitialProgramName = "Blank";
-
     // Every program takes the synthesizer's current values; synth is borrowed and not null.
     explicit TavrelBank(IProgrammable* synthesizer);
     // Stores the synthesizer's current values in every program. The constructor does it once; an

@@ -8,7 +8,6 @@
 namespace
 {
 constexpr std::int32_t kUniqueId = 0x5476726C; // 'Tvrl'
-constexpr std::int32_t kVersion = 1510;
 
 PluginInfo makePluginInfo()
 {
@@ -17,7 +16,8 @@ PluginInfo makePluginInfo()
     copyText(made.effectName, "Tavrel", sizeof(made.effectName));
     copyText(made.vendor, "Kelmore Sound Design", sizeof(made.vendor));
     copyText(made.product, "Tavrel", sizeof(made.product));
-    made.version = kVersion;
+    // The plug-in's version is the one its chunks carry.
+    made.version = kChunkVersion;
     return made;
 }
 } // namespace
