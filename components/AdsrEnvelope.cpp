@@ -1,6 +1,7 @@
 // The attack-decay-sustain-release envelope.
 #include "components/AdsrEnvelope.h"
 
+#include "base/SampleRate.h"
 #include "components/FastMath.h"
 
 #include <bit>
@@ -101,7 +102,7 @@ void AdsrEnvelope::reset()
 
 void AdsrEnvelope::setSampleRate(float rateHz)
 {
-    if (!(rateHz > 0.0f) || !std::isfinite(rateHz))
+    if (!isSupportedSampleRate(rateHz))
     {
         return;
     }
@@ -268,10 +269,7 @@ int AdsrEnvelope::processIdle(int first, int count)
 
 void AdsrEnvelope::process(int count)
 {
-    if (count > kMaxBlockFrames)
-    {
-        count = kMaxBlockFrames;
-    }
+    count = limitBlockFrames(count);
     // An observer may trigger, release or reset the envelope from a notification; each stage
     // segment reloads the state, so the rest of the block follows whatever it did.
     int i = 0;

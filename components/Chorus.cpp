@@ -1,11 +1,11 @@
 // The stereo chorus.
 #include "components/Chorus.h"
 
+#include "base/SampleRate.h"
 #include "components/DelayLine.h"
 #include "components/FastMath.h"
 #include "components/OnePole.h"
 
-#include <cmath>
 #include <numbers>
 
 namespace
@@ -22,8 +22,6 @@ enum Index
 
 // Just below 1/176400: 44100 Hz gives a line of 4095 samples, 48000 Hz one of 4458.
 constexpr float kLinePerHz = 0.0000056689341f;
-// The shortest line kept for absurd rates, so the centre delay and the wrap stay meaningful.
-constexpr int kMinLineLength = 16;
 
 // One channel's interpolated read at delaySamples behind writePos. The delay is at least 1
 // sample: the sample at writePos has not been written yet this step, so a shorter delay would
@@ -60,7 +58,7 @@ void Chorus::updateSweepRate()
 {
     sweepRate =
         static_cast<float>(2.0 * std::numbers::pi * static_cast<double>(frequency.getReal()) /
-                           static_cast<double>(mixSampleRate));
+                           static_cast<double>(sampleRate));
 }
 
 void Chorus::reset()
@@ -77,37 +75,24 @@ void Chorus::reset()
 
 void Chorus::setSampleRate(float rateHz)
 {
+    if (!isSupportedSampleRate(rateHz))
+    {
+        return;
+    }
     sampleRate = rateHz;
-    // Rates outside any host's range only keep the arithmetic defined.
-    float usableRate = rateHz;
-    if (!(usableRate >= 1000.0f))
-    {
-        usableRate = 1000.0f;
-    }
-    else if (usableRate > 1.0e6f)
-    {
-        usableRate = 1.0e6f;
-    }
 
     // In double: single precision would round 44100 x kLinePerHz up to exactly 0.25 and give
     // 4096 instead of 4095.
-    const double lineSamples = static_cast<double>(usableRate) * static_cast<double>(kLinePerHz) *
+    const double lineSamples = static_cast<double>(rateHz) * static_cast<double>(kLinePerHz) *
                                static_cast<double>(kMaxLineLength);
     len = lineSamples < static_cast<double>(kMaxLineLength) ? static_cast<int>(lineSamples)
                                                             : kMaxLineLength;
-    if (len < kMinLineLength)
-    {
-        len = kMinLineLength;
-    }
 
     centreDelay.setSampleRate(rateHz);
     centreDelay.setScale(static_cast<float>(len) * 0.25f);
     depth.setSampleRate(rateHz);
 
-    mixSampleRate = usableRate;
-    const float nyquist = usableRate * 0.5f;
-    mixFrequency = kMixFrequencyHz < nyquist ? kMixFrequencyHz : nyquist;
-    mixCoefficient = onePoleCoefficient<double>(mixFrequency, mixSampleRate);
+    mixCoefficient = onePoleCoefficient<double>(kMixFrequencyHz, rateHz);
     updateSweepRate();
     reset();
 }

@@ -56,9 +56,7 @@ private:
     Smoother centreDelay;
     Smoother depth;
 
-    // Mix smoothing (the wet level)
-    float mixSampleRate = 44100.0f;
-    float mixFrequency = kMixFrequencyHz;
+    // Mix smoothing (the wet level), at 4.41 Hz
     Relaxed<float> mixTarget;
     float mix = 0.0f;
     float mixCoefficient = 0.00062812131f; // 1 - exp(-2 pi 4.41 / 44100)

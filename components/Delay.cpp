@@ -1,6 +1,7 @@
 // The stereo echo.
 #include "components/Delay.h"
 
+#include "base/SampleRate.h"
 #include "base/TextField.h"
 #include "components/DelayLine.h"
 #include "components/FastMath.h"
@@ -56,27 +57,19 @@ void Delay::reset()
 
 void Delay::setSampleRate(float rateHz)
 {
+    if (!isSupportedSampleRate(rateHz))
+    {
+        return;
+    }
     sampleRate = rateHz;
-    // Rates outside any host's range only keep the arithmetic defined.
-    float usableRate = rateHz;
-    if (!(usableRate >= 1.0f))
-    {
-        usableRate = 1.0f;
-    }
-    else if (usableRate > 1.0e7f)
-    {
-        usableRate = 1.0e7f;
-    }
-    len = usableRate < static_cast<float>(kMaxLineLength) ? static_cast<int>(usableRate)
-                                                          : kMaxLineLength;
+    len = rateHz < static_cast<float>(kMaxLineLength) ? static_cast<int>(rateHz) : kMaxLineLength;
 
     leftDelay.setSampleRate(rateHz);
     leftDelay.setScale(static_cast<float>(len));
     rightDelay.setSampleRate(rateHz);
     rightDelay.setScale(static_cast<float>(len));
 
-    wetSampleRate = usableRate;
-    wetCoefficient = glideCoefficient(wetSampleRate, kGlideSeconds);
+    wetCoefficient = glideCoefficient(rateHz, kGlideSeconds);
     // A shorter line must not leave the write position past its end, where nothing is cleared.
     if (writePosition >= len)
     {
@@ -141,7 +134,7 @@ void Delay::setTempo(double bpm)
     const double beatSeconds = 60.0 / bpm;
     // Settings are fractions of the line, which is one second up to 192000 Hz and shorter in
     // seconds above; converting through samples keeps the note values exact at any rate.
-    const double lineSeconds = static_cast<double>(len) / static_cast<double>(wetSampleRate);
+    const double lineSeconds = static_cast<double>(len) / static_cast<double>(sampleRate);
     auto settingFor = [&](const EnumParameter& noteValue)
     {
         const double divisor = static_cast<double>(kLastNoteValue + 1 - noteValue.getInt());

@@ -70,7 +70,6 @@ private:
     Smoother rightDelay;
 
     // Wet-level glide
-    float wetSampleRate = 44100.0f;
     Glide wet;
     float wetCoefficient;
 

@@ -1,6 +1,7 @@
 // The voice filter.
 #include "components/Filter.h"
 
+#include "base/SampleRate.h"
 #include "components/FastMath.h"
 #include "components/OnePole.h"
 
@@ -132,11 +133,6 @@ void Filter::ParameterSmoother::updateCoefficient()
 void Filter::ParameterSmoother::setSampleRate(float rateHz)
 {
     sampleRate = rateHz;
-    const float nyquist = 0.5f * rateHz;
-    if (frequency > nyquist)
-    {
-        frequency = nyquist;
-    }
     updateCoefficient();
 }
 
@@ -203,7 +199,7 @@ void Filter::reset()
 
 void Filter::setSampleRate(float rateHz)
 {
-    if (!(rateHz > 0.0f) || !std::isfinite(rateHz))
+    if (!isSupportedSampleRate(rateHz))
     {
         return;
     }

@@ -1,6 +1,7 @@
 // The global low-frequency oscillator.
 #include "components/Lfo.h"
 
+#include "base/SampleRate.h"
 #include "base/TextField.h"
 #include "parameters/Parameter.h"
 
@@ -29,11 +30,6 @@ constexpr float kMaxIncrement = 0.5f;
 float limitIncrement(float cyclesPerSample)
 {
     return cyclesPerSample < kMaxIncrement ? cyclesPerSample : kMaxIncrement;
-}
-
-bool isUsableRate(float rateHz)
-{
-    return std::isfinite(rateHz) && rateHz > 0.0f;
 }
 
 struct Running
@@ -135,7 +131,7 @@ void Lfo::reset()
 
 void Lfo::setSampleRate(float rateHz)
 {
-    if (!isUsableRate(rateHz))
+    if (!isSupportedSampleRate(rateHz))
     {
         return;
     }

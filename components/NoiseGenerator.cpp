@@ -28,13 +28,10 @@ void NoiseGenerator::process(int count)
             sample = 0.0f;
         }
     }
-    if (!on.getBool() || count <= 0)
+    count = limitBlockFrames(count);
+    if (!on.getBool() || count == 0)
     {
         return;
-    }
-    if (count > kMaxBlockFrames)
-    {
-        count = kMaxBlockFrames;
     }
     for (int i = 0; i < count; ++i)
     {

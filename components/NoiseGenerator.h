@@ -2,6 +2,7 @@
 #pragma once
 
 #include "base/Relaxed.h"
+#include "base/SampleRate.h"
 #include "engine/ISynthComponent.h"
 #include "engine/RandomGenerator.h"
 #include "parameters/BooleanParameter.h"
@@ -25,7 +26,13 @@ public:
 
     void reset() override {}
     float getSampleRate() const override { return sampleRate; }
-    void setSampleRate(float rateHz) override { sampleRate = rateHz; }
+    void setSampleRate(float rateHz) override
+    {
+        if (isSupportedSampleRate(rateHz))
+        {
+            sampleRate = rateHz;
+        }
+    }
     void process(int count) override;
     const float* getOutput() const override { return output; }
 

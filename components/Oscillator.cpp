@@ -1,6 +1,7 @@
 // The wavetable oscillator: increment, table choice, FM, hard sync, pulse width and level.
 #include "components/Oscillator.h"
 
+#include "base/SampleRate.h"
 #include "components/FastMath.h"
 #include "components/WaveData.h"
 
@@ -91,7 +92,7 @@ Oscillator::Oscillator(const char* prefix)
 
 void Oscillator::setSampleRate(float rateHz)
 {
-    if (std::isfinite(rateHz) && rateHz >= 1.0f)
+    if (isSupportedSampleRate(rateHz))
     {
         sampleRate = rateHz;
     }

@@ -1,6 +1,7 @@
 // The four-times oversampled soft-clipping overdrive.
 #include "components/Overdrive.h"
 
+#include "base/SampleRate.h"
 #include "components/FastMath.h"
 
 namespace
@@ -55,6 +56,10 @@ void Overdrive::reset()
 
 void Overdrive::setSampleRate(float rateHz)
 {
+    if (!isSupportedSampleRate(rateHz))
+    {
+        return;
+    }
     sampleRate = rateHz;
     levelSmoother.setSampleRate(rateHz);
 }

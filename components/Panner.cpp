@@ -1,11 +1,10 @@
 // The panner's position glide, modulation and linear pan law.
 #include "components/Panner.h"
 
+#include "base/SampleRate.h"
 #include "base/TextField.h"
 #include "components/OnePole.h"
 #include "parameters/ParameterFormat.h"
-
-#include <cmath>
 
 namespace
 {
@@ -36,11 +35,12 @@ void Panner::reset()
 
 void Panner::setSampleRate(float rateHz)
 {
-    sampleRate = rateHz;
-    if (rateHz > 0.0f && std::isfinite(rateHz))
+    if (!isSupportedSampleRate(rateHz))
     {
-        coefficient = glideCoefficient(rateHz, kGlideSeconds);
+        return;
     }
+    sampleRate = rateHz;
+    coefficient = glideCoefficient(rateHz, kGlideSeconds);
 }
 
 void Panner::setSource(const ISynthComponent* newSource)

@@ -1,6 +1,7 @@
 // The per-voice portamento glide.
 #include "components/SlewLimiter.h"
 
+#include "base/SampleRate.h"
 #include "components/FastMath.h"
 
 #include <cmath>
@@ -41,7 +42,7 @@ void SlewLimiter::reset()
 
 void SlewLimiter::setSampleRate(float rateHz)
 {
-    if (!(std::isfinite(rateHz) && rateHz > 0.0f))
+    if (!isSupportedSampleRate(rateHz))
     {
         return;
     }

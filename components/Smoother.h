@@ -2,6 +2,7 @@
 #pragma once
 
 #include "base/Relaxed.h"
+#include "base/SampleRate.h"
 #include "components/Glide.h"
 #include "engine/ISynthComponent.h"
 #include "parameters/FloatParameter.h"
@@ -36,7 +37,13 @@ public:
     // Fills the buffer with the target and stops any glide.
     void reset() override;
     float getSampleRate() const override { return sampleRate; }
-    void setSampleRate(float rateHz) override { sampleRate = rateHz; }
+    void setSampleRate(float rateHz) override
+    {
+        if (isSupportedSampleRate(rateHz))
+        {
+            sampleRate = rateHz;
+        }
+    }
     void process(int count) override;
     const float* getOutput() const override { return output; }
 

@@ -8,13 +8,10 @@ Vca::Vca()
 
 void Vca::process(float** inputs, float** outputs, int count)
 {
-    if (count <= 0 || inputs == nullptr || outputs == nullptr)
+    count = limitBlockFrames(count);
+    if (count == 0 || inputs == nullptr || outputs == nullptr)
     {
         return;
-    }
-    if (count > kMaxBlockFrames)
-    {
-        count = kMaxBlockFrames;
     }
     level.process(count);
     const float* gain = level.getOutput();

@@ -1,6 +1,7 @@
 // The synthesizer: construction order, wiring and the engine-wide operations.
 #include "instrument/TavrelSynth.h"
 
+#include "base/SampleRate.h"
 #include "engine/MessageDispatcher.h"
 #include "instrument/TavrelVoiceFactory.h"
 #include "sonarch/midi/MidiLearn.h"
@@ -84,6 +85,10 @@ void TavrelSynth::reset()
 
 void TavrelSynth::setSampleRate(float rateHz)
 {
+    if (!isSupportedSampleRate(rateHz))
+    {
+        return;
+    }
     ScopedLock guard(dispatcher->getRenderLock());
     globalComponents.setSampleRate(rateHz);
     effects.setSampleRate(rateHz);
