@@ -92,13 +92,13 @@ private:
     int processIdle(int first, int count);
 
     // Parameters
-    AdsrTimeParameter A;
-    AdsrTimeParameter D;
-    DecibelParameter S;
-    AdsrTimeParameter R;
-    FloatParameter KT;
-    FloatParameter VDpth;
-    EnumParameter TMode;
+    AdsrTimeParameter attackTime;
+    AdsrTimeParameter decayTime;
+    DecibelParameter sustainLevel;
+    AdsrTimeParameter releaseTime;
+    FloatParameter keyTracking;
+    FloatParameter velocityDepth;
+    EnumParameter triggerMode;
 
     float sampleRate = 44100.0f;
 

@@ -102,15 +102,15 @@ private:
     void clearState();
 
     // Parameters
-    FloatParameter Cut;
-    FloatParameter Res;
-    EnumParameter Type;
-    FloatParameter KTrck;
-    FloatParameter FM1;
-    FloatParameter FM2;
-    PolarityParameter FM1PL;
-    PolarityParameter FM2PL;
-    BooleanParameter CPrss;
+    FloatParameter cutoff;
+    FloatParameter resonance;
+    EnumParameter type;
+    FloatParameter keyTracking;
+    FloatParameter fm1Level;
+    FloatParameter fm2Level;
+    PolarityParameter fm1Polarity;
+    PolarityParameter fm2Polarity;
+    BooleanParameter pressureOn;
 
     Relaxed<float> sampleRate;
     Relaxed<int> currentNote;

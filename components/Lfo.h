@@ -51,7 +51,7 @@ public:
     Lfo& operator=(const Lfo&) = delete;
 
     // The shape's long name for the editor ("Sine" .. "Sample/Hold"); empty outside 0..5.
-    static const char* getShapeLongName(int shape);
+    static const char* getShapeLongName(int shapeIndex);
 
     void reset() override;
     float getSampleRate() const override { return sampleRate; }
@@ -83,11 +83,11 @@ private:
     float freeIncrement() const;
 
     // Parameters
-    FloatParameter spd;
-    EnumParameter shpe;
-    BooleanParameter mw;
+    FloatParameter speed;
+    EnumParameter shape;
+    BooleanParameter modWheel;
     BooleanParameter sync;
-    EnumParameter syRes;
+    EnumParameter syncResolution;
 
     // Derived coefficients
     Relaxed<float> sampleRate;

@@ -2,15 +2,15 @@
 #include "components/NoiseGenerator.h"
 
 NoiseGenerator::NoiseGenerator(RandomGenerator& randomSource)
-    : on("N", "On"), sampleRate(44100.0f), amplitude(nullptr), random(randomSource),
+    : enabled("N", "On"), sampleRate(44100.0f), amplitude(nullptr), random(randomSource),
       clearRequested(false)
 {
-    addParameter(on);
+    addParameter(enabled);
 }
 
 void NoiseGenerator::parameterChanged(int /*index*/)
 {
-    if (!on.getBool())
+    if (!enabled.getBool())
     {
         clearRequested = true;
     }
@@ -29,7 +29,7 @@ void NoiseGenerator::process(int count)
         }
     }
     count = limitBlockFrames(count);
-    if (!on.getBool() || count == 0)
+    if (!enabled.getBool() || count == 0)
     {
         return;
     }

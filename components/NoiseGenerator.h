@@ -43,7 +43,7 @@ private:
     void parameterChanged(int index) override;
 
     // Parameters
-    BooleanParameter on;
+    BooleanParameter enabled;
 
     // Derived coefficients
     Relaxed<float> sampleRate;

@@ -110,18 +110,18 @@ private:
                     const Oscillator* master);
 
     // Parameters
-    DetuneParameter dtn;
-    IntegerParameter trans;
-    IntegerParameter pbr;
-    FloatParameter fm1;
-    FloatParameter fm2;
-    PolarityParameter fm1Pl;
-    PolarityParameter fm2Pl;
+    DetuneParameter detune;
+    IntegerParameter transpose;
+    IntegerParameter bendRange;
+    FloatParameter fm1Level;
+    FloatParameter fm2Level;
+    PolarityParameter fm1Polarity;
+    PolarityParameter fm2Polarity;
     EnumParameter wave;
-    BooleanParameter pwOn;
-    FloatParameter pwid;
-    FloatParameter pwm;
-    PolarityParameter pwmPl;
+    BooleanParameter pulseWidthOn;
+    FloatParameter pulseWidth;
+    FloatParameter pwmLevel;
+    PolarityParameter pwmPolarity;
 
     // Sample rate in Hz
     Relaxed<float> sampleRate;
