@@ -176,34 +176,38 @@ void Delay::process(float** inputs, float** outputs, int count)
     {
         reset();
     }
-
     leftDelay.process(count);
     rightDelay.process(count);
 
     GlideStep wetNow = wet.begin();
-    const float coefficient = wetCoefficient;
-
-    const float* inLeft = inputs[0];
-    const float* inRight = inputs[1];
-    float* outLeft = outputs[0];
-    float* outRight = outputs[1];
-
-    if (!enabled.getBool())
+    if (enabled.getBool())
     {
+        renderEchoes(inputs, outputs, count, wetNow);
+    }
+    else
+    {
+        // Off: only the wet level moves on.
         for (int i = 0; i < count && !wetNow.finished; ++i)
         {
-            wetNow.step(coefficient);
+            wetNow.step(wetCoefficient);
         }
-        wet.end(wetNow);
-        passThrough(inLeft, outLeft, count);
-        passThrough(inRight, outRight, count);
-        return;
+        passThrough(inputs[0], outputs[0], count);
+        passThrough(inputs[1], outputs[1], count);
     }
+    wet.end(wetNow);
+}
 
+void Delay::renderEchoes(float** inputs, float** outputs, int count, GlideStep& wetNow)
+{
+    const float coefficient = wetCoefficient;
     const float fb = feedback.getReal();
     const bool crossed = pingPong.getBool();
     const float* leftDelaySamples = leftDelay.getOutput();
     const float* rightDelaySamples = rightDelay.getOutput();
+    const float* inLeft = inputs[0];
+    const float* inRight = inputs[1];
+    float* outLeft = outputs[0];
+    float* outRight = outputs[1];
     const int lineLength = len;
     int position = writePosition;
     // Ping-pong: the left input and the left line's feedback go into the right line, and the
@@ -229,7 +233,5 @@ void Delay::process(float** inputs, float** outputs, int count)
 
         position = position + 1 == lineLength ? 0 : position + 1;
     }
-
-    wet.end(wetNow);
     writePosition = position;
 }

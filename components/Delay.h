@@ -60,6 +60,8 @@ private:
     static constexpr float kOvershoot = 0.0001f;
     static constexpr float kGlideSeconds = 0.05f;
 
+    // The lines, read and written sample by sample, with the wet level gliding along.
+    void renderEchoes(float** inputs, float** outputs, int count, GlideStep& wetNow);
     // Sends a setting to a delay-time smoother unless it already has it (no needless glides).
     static void setDelaySetting(Smoother& smoother, float setting);
 

@@ -36,4 +36,11 @@ public:
     bool wantEvents(VstInt32 filter = 1);
     VstTimeInfo* getTimeInfo(VstInt32 filter);
     VstInt32 canHostDo(const char* text);
+
+private:
+    // The opcodes with arguments to check or texts to cut to the host's field.
+    VstIntPtr dispatchProgramName(VstInt32 index, VstIntPtr category, void* ptr);
+    VstIntPtr dispatchPluginText(VstInt32 opcode, void* ptr);
+    VstIntPtr dispatchKey(VstInt32 opcode, VstInt32 character, VstIntPtr virtualKey,
+                          float modifier);
 };
