@@ -5,9 +5,9 @@
 #include "tests/host/Checks.h"
 #include "tests/host/ChunkLayout.h"
 #include "tests/host/HostSession.h"
-#include "tests/host/ParameterTable.h"
 #include "tests/host/Signal.h"
 #include "tests/support/Analysis.h"
+#include "tests/support/ParameterTable.h"
 
 #include <climits>
 #include <cmath>
@@ -16,6 +16,8 @@
 
 namespace HostCheck
 {
+
+using namespace TestParameters;
 
 namespace
 {

@@ -3,9 +3,9 @@
 #include "tests/host/CheckHarness.h"
 #include "tests/host/Checks.h"
 #include "tests/host/HostSession.h"
-#include "tests/host/ParameterTable.h"
 #include "tests/host/Signal.h"
 #include "tests/support/Analysis.h"
+#include "tests/support/ParameterTable.h"
 
 #include <algorithm>
 #include <cmath>
@@ -13,6 +13,8 @@
 
 namespace HostCheck
 {
+
+using namespace TestParameters;
 
 namespace
 {
