@@ -90,6 +90,7 @@ void TavrelSynth::setSampleRate(float rateHz)
         return;
     }
     ScopedLock guard(dispatcher->getRenderLock());
+    sampleRate = rateHz;
     globalComponents.setSampleRate(rateHz);
     effects.setSampleRate(rateHz);
     voices.setSampleRate(rateHz);

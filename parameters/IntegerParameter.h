@@ -6,7 +6,7 @@
 class IntegerParameter : public Parameter
 {
 public:
-    // defaultValue is normalised. The integer is shown plus displayOffset (a MIDI channel 0..15
+    // defaultNorm is normalised. The integer is shown plus displayOffset (a MIDI channel 0..15
     // shows as 1..16).
     IntegerParameter(const char* prefix, const char* parameterName, const char* unitLabel,
                      float defaultNorm, int minValue, int maxValue, int displayOffset = 0);

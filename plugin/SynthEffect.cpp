@@ -50,10 +50,6 @@ SynthEffect::SynthEffect(ISynthesizer* ownedSynthesizer, audioMasterCallback hos
       info(ownedSynthesizer->getPluginInfo()), programChunk(kProgramRecordBytes),
       bankChunk(kBankImageBytes)
 {
-    if (hostCallback == nullptr)
-    {
-        return;
-    }
     setFlag(effFlagsCanReplacing | effFlagsProgramChunks | effFlagsIsSynth, true);
     setUniqueID(info.uniqueID);
     setNumInputs(0);
