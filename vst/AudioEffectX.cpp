@@ -45,7 +45,9 @@ VstIntPtr AudioEffectX::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr va
         return events != nullptr && events->numEvents >= 0 ? processEvents(events) : 0;
     }
     case effCanBeAutomated:
-        return isParameterIndex(index) && canParameterBeAutomated(index) ? 1 : 0;
+        // The interface promises automation for every index; only a parameter of this plug-in
+        // is asked whether it may be automated.
+        return !isParameterIndex(index) || canParameterBeAutomated(index) ? 1 : 0;
     case effGetProgramNameIndexed:
         return dispatchProgramName(index, value, ptr);
     case effGetPlugCategory:

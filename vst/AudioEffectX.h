@@ -16,6 +16,7 @@ public:
 
     // events is not null and numEvents is not negative. Returns 1.
     virtual VstInt32 processEvents(VstEvents* events);
+    // index lies in 0..numParams-1; every other index answers 1 without asking.
     virtual bool canParameterBeAutomated(VstInt32 index);
     // category is ignored by most plug-ins; index lies in 0..numPrograms-1; text holds 24 bytes.
     virtual bool getProgramNameIndexed(VstInt32 category, VstInt32 index, char* text);

@@ -168,7 +168,7 @@ std::map<std::string, Setter> valueSetters(RenderOptions& result, bool& tempoGiv
              tempoGiven = true;
              return parseNumber(name, value, 1.0, 1000.0, result.tempoBpm, error);
          }},
-        {"--rate", number(8000.0, 384000.0, result.sampleRate)},
+        {"--rate", number(8000.0, 768000.0, result.sampleRate)},
         {"--block",
          [&result, &error](const std::string& name, const std::string& value)
          {
@@ -403,7 +403,7 @@ Input and output
   --tempo BPM               tempo of --notes (1 to 1000, default 120)
   -o, --output FILE         WAV file to write (default: MIDIFILE with .wav, or out.wav)
   --format 16|24|float      sample format (default 24)
-  --rate HZ                 sample rate, 8000 to 384000 (default 44100)
+  --rate HZ                 sample rate, 8000 to 768000 (default 44100)
   --block FRAMES            block size, 1 to 8192 (default 512)
   --tail auto|SECONDS       after the last event render until the output has stayed
                             below -90 dBFS for 2 s, then cut the quiet end (auto, the
