@@ -1,6 +1,8 @@
 // The per-voice white-noise source.
 #include "components/NoiseGenerator.h"
 
+#include "base/SampleRate.h"
+
 NoiseGenerator::NoiseGenerator(RandomGenerator& randomSource)
     : enabled("N", "On"), sampleRate(44100.0f), amplitude(nullptr), random(randomSource),
       clearRequested(false)
@@ -44,5 +46,13 @@ void NoiseGenerator::process(int count)
         {
             output[i] *= gain[i];
         }
+    }
+}
+
+void NoiseGenerator::setSampleRate(float rateHz)
+{
+    if (isSupportedSampleRate(rateHz))
+    {
+        sampleRate = rateHz;
     }
 }

@@ -2,7 +2,6 @@
 #pragma once
 
 #include "base/Relaxed.h"
-#include "base/SampleRate.h"
 #include "engine/ISynthComponent.h"
 #include "engine/RandomGenerator.h"
 #include "parameters/BooleanParameter.h"
@@ -26,13 +25,7 @@ public:
 
     void reset() override {}
     float getSampleRate() const override { return sampleRate; }
-    void setSampleRate(float rateHz) override
-    {
-        if (isSupportedSampleRate(rateHz))
-        {
-            sampleRate = rateHz;
-        }
-    }
+    void setSampleRate(float rateHz) override;
     void process(int count) override;
     const float* getOutput() const override { return output; }
 

@@ -1,6 +1,7 @@
 // The gliding level control.
 #include "components/Smoother.h"
 
+#include "base/SampleRate.h"
 #include "parameters/ParameterFormat.h"
 
 Smoother::Smoother(bool squaredCurve, DisplayMode mode, const char* ownName, const char* ownLabel,
@@ -88,5 +89,13 @@ void Smoother::getDisplay(int index, char* text) const
     default:
         setting.getDisplay(text);
         break;
+    }
+}
+
+void Smoother::setSampleRate(float rateHz)
+{
+    if (isSupportedSampleRate(rateHz))
+    {
+        sampleRate = rateHz;
     }
 }

@@ -2,7 +2,6 @@
 #pragma once
 
 #include "base/Relaxed.h"
-#include "base/SampleRate.h"
 #include "components/Glide.h"
 #include "engine/ISynthComponent.h"
 #include "parameters/FloatParameter.h"
@@ -37,13 +36,7 @@ public:
     // Fills the buffer with the target and stops any glide.
     void reset() override;
     float getSampleRate() const override { return sampleRate; }
-    void setSampleRate(float rateHz) override
-    {
-        if (isSupportedSampleRate(rateHz))
-        {
-            sampleRate = rateHz;
-        }
-    }
+    void setSampleRate(float rateHz) override;
     void process(int count) override;
     const float* getOutput() const override { return output; }
 

@@ -1,6 +1,8 @@
 // The master gain stage.
 #include "components/Vca.h"
 
+#include "base/SampleRate.h"
+
 Vca::Vca()
     : sampleRate(44100.0f), level(true, Smoother::kDisplayDecibels, "M Lvl", "dB", 0.75f, 1.0f)
 {
@@ -29,4 +31,12 @@ void Vca::process(float** inputs, float** outputs, int count)
 void Vca::setValue(int index, float value)
 {
     level.setValue(index, value);
+}
+
+void Vca::setSampleRate(float rateHz)
+{
+    if (isSupportedSampleRate(rateHz))
+    {
+        sampleRate = rateHz;
+    }
 }

@@ -1,7 +1,6 @@
 // The master gain stage of the effects chain: both channels times a gliding level.
 #pragma once
 
-#include "base/SampleRate.h"
 #include "components/Smoother.h"
 #include "engine/IEffectComponent.h"
 #include "parameters/IProgrammable.h"
@@ -23,13 +22,7 @@ public:
     // Leaves the level and its glide alone.
     void reset() override {}
     float getSampleRate() const override { return sampleRate; }
-    void setSampleRate(float rateHz) override
-    {
-        if (isSupportedSampleRate(rateHz))
-        {
-            sampleRate = rateHz;
-        }
-    }
+    void setSampleRate(float rateHz) override;
     // Works in place when inputs and outputs are the same channels.
     void process(float** inputs, float** outputs, int count) override;
 
