@@ -4,6 +4,8 @@
 #include "components/Overdrive.h"
 #include "components/Panner.h"
 
+#include "bench/BenchSources.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -14,28 +16,7 @@ namespace
 {
 
 constexpr int kFrames = 512;
-constexpr float kRate = 44100.0f;
-
-// A steady 0.5 Hz sine as the panner's modulation source.
-class SineSource : public ISynthComponent
-{
-public:
-    SineSource()
-    {
-        for (int i = 0; i < kMaxBlockFrames; ++i)
-        {
-            output[i] = std::sin(6.2831853f * 0.5f * static_cast<float>(i) / kRate);
-        }
-    }
-    void reset() override {}
-    float getSampleRate() const override { return kRate; }
-    void setSampleRate(float) override {}
-    void process(int) override {}
-    const float* getOutput() const override { return output; }
-
-private:
-    float output[kMaxBlockFrames];
-};
+using Bench::kRate;
 
 // Runs the effect in place over a block that is refilled with a saw each time, so feedback and
 // filter states see a real signal rather than a block that decays or grows.
@@ -75,7 +56,7 @@ BENCHMARK(BM_Overdrive);
 void BM_PannerWithLfo(benchmark::State& state)
 {
     auto panner = std::make_unique<Panner>();
-    auto lfo = std::make_unique<SineSource>();
+    auto lfo = std::make_unique<Bench::FixedSine>(0.5, 1.0, 0.0);
     panner->setSampleRate(kRate);
     panner->setValue(0, 1.0f);
     panner->setValue(2, 0.8f);

@@ -1,6 +1,8 @@
 // Rendering speed of the voice filter on 512-frame blocks, with and without cutoff modulation.
 #include "components/Filter.h"
 
+#include "bench/BenchSources.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -10,37 +12,15 @@ namespace
 {
 
 constexpr int kBlockFrames = 512;
-constexpr float kRate = 44100.0f;
-
-// A source whose output buffer holds a fixed block: the filter only reads it.
-class FixedSource : public ISynthComponent
-{
-public:
-    FixedSource(double hz, double amplitude, double offset)
-    {
-        for (int i = 0; i < kMaxBlockFrames; ++i)
-        {
-            output[i] = static_cast<float>(
-                offset + amplitude * std::sin(2.0 * 3.14159265358979 * hz * i / 44100.0));
-        }
-    }
-    void reset() override {}
-    float getSampleRate() const override { return kRate; }
-    void setSampleRate(float) override {}
-    void process(int) override {}
-    const float* getOutput() const override { return output; }
-
-private:
-    float output[kMaxBlockFrames];
-};
+using Bench::kRate;
 
 void renderBlocks(benchmark::State& state, bool modulated)
 {
-    auto osc1 = std::make_unique<FixedSource>(220.0, 0.5, 0.0);
-    auto osc2 = std::make_unique<FixedSource>(331.0, 0.4, 0.0);
-    auto noise = std::make_unique<FixedSource>(5123.0, 0.1, 0.0);
-    auto lfo = std::make_unique<FixedSource>(3.0, 1.0, 0.0);
-    auto envelope = std::make_unique<FixedSource>(0.5, 0.4, 0.5);
+    auto osc1 = std::make_unique<Bench::FixedSine>(220.0, 0.5, 0.0);
+    auto osc2 = std::make_unique<Bench::FixedSine>(331.0, 0.4, 0.0);
+    auto noise = std::make_unique<Bench::FixedSine>(5123.0, 0.1, 0.0);
+    auto lfo = std::make_unique<Bench::FixedSine>(3.0, 1.0, 0.0);
+    auto envelope = std::make_unique<Bench::FixedSine>(0.5, 0.4, 0.5);
     auto filter = std::make_unique<Filter>("F");
     filter->setSampleRate(kRate);
     filter->setValue(Filter::kType, static_cast<float>(state.range(0)) / 3.0f);

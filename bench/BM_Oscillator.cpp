@@ -1,37 +1,18 @@
 // One oscillator rendering 512-frame blocks: plain, with FM, with hard sync and with pulse width.
 #include "components/Oscillator.h"
 
+#include "bench/BenchSources.h"
+
 #include <benchmark/benchmark.h>
 
-#include <cmath>
 #include <memory>
+#include <numbers>
 
 namespace
 {
 
 constexpr int kBlockFrames = 512;
-constexpr float kSampleRate = 44100.0f;
-
-// A slow sine as modulation source, filled once: the oscillator reads its buffer every block.
-class SineSource : public ISynthComponent
-{
-public:
-    SineSource()
-    {
-        for (int i = 0; i < kMaxBlockFrames; ++i)
-        {
-            buffer[i] = std::sin(static_cast<float>(i) * 0.01f);
-        }
-    }
-    void reset() override {}
-    float getSampleRate() const override { return kSampleRate; }
-    void setSampleRate(float) override {}
-    void process(int) override {}
-    const float* getOutput() const override { return buffer; }
-
-private:
-    float buffer[kMaxBlockFrames];
-};
+constexpr float kSampleRate = Bench::kRate;
 
 enum Mode
 {
@@ -45,7 +26,8 @@ void renderBlocks(benchmark::State& state, Mode mode)
 {
     auto master = std::make_unique<Oscillator>("O1");
     auto oscillator = std::make_unique<Oscillator>("O2");
-    auto source = std::make_unique<SineSource>();
+    auto source = std::make_unique<Bench::FixedSine>(
+        0.01 * static_cast<double>(Bench::kRate) / (2.0 * std::numbers::pi), 1.0, 0.0);
     oscillator->trigger(69, 57, 100);
     master->trigger(69, 45, 100);
     switch (mode)

@@ -6,8 +6,8 @@
 # painting and resource loading form tavrel_gui, built only for Windows; the resources are compiled
 # into the Windows plug-ins.
 
-file(GLOB tavrel_gui_rules CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/sonarch/gui/*.cpp)
-target_sources(tavrel_core PRIVATE ${tavrel_gui_rules})
+# The toolkit's layers (tavrel_gui_rules, and tavrel_gui on Windows) are declared with the others
+# in CMakeLists.txt; this file adds the resources and the checks.
 
 # The committed images the resource script and the image test read.
 set(tavrel_resource_dir ${PROJECT_SOURCE_DIR}/instrument/resources)
@@ -21,13 +21,6 @@ if(NOT WIN32)
 endif()
 
 enable_language(RC)
-
-# An object library, so every control is built into the plug-in (and so checked against the
-# import allowlist) whether or not the plug-in calls it yet.
-file(GLOB tavrel_gui_sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/sonarch/gui/win32/*.cpp)
-add_library(tavrel_gui OBJECT ${tavrel_gui_sources})
-target_link_libraries(tavrel_gui PUBLIC tavrel_core gdiplus ole32 gdi32 user32)
-target_compile_definitions(tavrel_gui PUBLIC NOMINMAX)
 
 target_link_libraries(tavrel_plugin PRIVATE tavrel_gui)
 
@@ -46,5 +39,5 @@ target_link_libraries(tavrel_plugin PRIVATE tavrel_resources)
 file(GLOB tavrel_guicheck_sources CONFIGURE_DEPENDS
     ${PROJECT_SOURCE_DIR}/tests/sonarch/gui/win32/*.cpp)
 add_executable(tavrel-guicheck ${tavrel_guicheck_sources})
-target_link_libraries(tavrel-guicheck PRIVATE tavrel_gui)
+target_link_libraries(tavrel-guicheck PRIVATE tavrel_gui tavrel_instrument tavrel_source_root)
 target_link_options(tavrel-guicheck PRIVATE -static -static-libgcc -static-libstdc++)

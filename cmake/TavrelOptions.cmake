@@ -1,6 +1,5 @@
 # Compiler options shared by every target of the project's own code.
 add_library(tavrel_options INTERFACE)
-target_include_directories(tavrel_options INTERFACE ${PROJECT_SOURCE_DIR})
 target_compile_features(tavrel_options INTERFACE cxx_std_20)
 target_compile_options(tavrel_options INTERFACE
     -Wall -Wextra -Wshadow -Wdouble-promotion
@@ -33,3 +32,8 @@ if(TAVREL_TSAN)
     target_compile_options(tavrel_options INTERFACE -fsanitize=thread -fno-omit-frame-pointer -g)
     target_link_options(tavrel_options INTERFACE -fsanitize=thread)
 endif()
+
+# The whole source root as include root: for the tests, benchmarks and tools, which may include
+# anything below them. The plug-in's layers each have a root of their own (TavrelLayers.cmake).
+add_library(tavrel_source_root INTERFACE)
+target_include_directories(tavrel_source_root INTERFACE ${PROJECT_SOURCE_DIR})

@@ -1,6 +1,7 @@
 // The attack-decay-sustain-release envelope.
 #include "components/AdsrEnvelope.h"
 
+#include "base/SampleRate.h"
 #include "components/FastMath.h"
 
 #include <bit>
@@ -35,19 +36,20 @@ int clampMidi(int value)
 } // namespace
 
 AdsrEnvelope::AdsrEnvelope(const char* prefix)
-    : A(prefix, "A", 0.0f, kMaxSeconds), D(prefix, "D", 0.5f, kMaxSeconds), S(prefix, "S", 0.0f),
-      R(prefix, "R", 0.25f, kMaxSeconds), KT(prefix, "KT", "Rate", 0.0f, 0.0f, 1.0f, false),
-      VDpth(prefix, "VDpth", "Depth", 0.0f, 0.0f, 1.0f, false),
-      TMode(prefix, "TMode", "Mode", 1.0f, 1, kTriggerModes), coefficient(0.0f),
+    : attackTime(prefix, "A", 0.0f, kMaxSeconds), decayTime(prefix, "D", 0.5f, kMaxSeconds),
+      sustainLevel(prefix, "S", 0.0f), releaseTime(prefix, "R", 0.25f, kMaxSeconds),
+      keyTracking(prefix, "KT", "Rate", 0.0f, 0.0f, 1.0f, false),
+      velocityDepth(prefix, "VDpth", "Depth", 0.0f, 0.0f, 1.0f, false),
+      triggerMode(prefix, "TMode", "Mode", 1.0f, 1, kTriggerModes), coefficient(0.0f),
       target(kStoredZero), stage(kIdle)
 {
-    addParameter(A);
-    addParameter(D);
-    addParameter(S);
-    addParameter(R);
-    addParameter(KT);
-    addParameter(VDpth);
-    addParameter(TMode);
+    addParameter(attackTime);
+    addParameter(decayTime);
+    addParameter(sustainLevel);
+    addParameter(releaseTime);
+    addParameter(keyTracking);
+    addParameter(velocityDepth);
+    addParameter(triggerMode);
 }
 
 bool AdsrEnvelope::addObserver(IAdsrEnvelopeObserver* observer)
@@ -101,19 +103,19 @@ void AdsrEnvelope::reset()
 
 void AdsrEnvelope::setSampleRate(float rateHz)
 {
-    if (!(rateHz > 0.0f) || !std::isfinite(rateHz))
+    if (!isSupportedSampleRate(rateHz))
     {
         return;
     }
     sampleRate = rateHz;
-    A.setSampleRate(rateHz);
-    D.setSampleRate(rateHz);
-    R.setSampleRate(rateHz);
+    attackTime.setSampleRate(rateHz);
+    decayTime.setSampleRate(rateHz);
+    releaseTime.setSampleRate(rateHz);
 }
 
 void AdsrEnvelope::trigger(int /*previousNote*/, int note, int velocity)
 {
-    const int mode = TMode.getInt();
+    const int mode = triggerMode.getInt();
     const int running = stage;
     if (mode == kLegato && (running == kAttack || running == kDecaySustain))
     {
@@ -121,17 +123,18 @@ void AdsrEnvelope::trigger(int /*previousNote*/, int note, int velocity)
     }
 
     const float velocityNorm = static_cast<float>(clampMidi(velocity)) * kVelocityScale;
-    const float depth = VDpth.getReal();
+    const float depth = velocityDepth.getReal();
     velocityGain = depth * velocityNorm * velocityNorm + (1.0f - depth);
 
     // Each semitone above 60 shortens every time by KT / 12 octave; note 60 is the fixed point.
-    const float octaves = static_cast<float>(60 - clampMidi(note)) * KT.getReal() * kOneTwelfth;
+    const float octaves =
+        static_cast<float>(60 - clampMidi(note)) * keyTracking.getReal() * kOneTwelfth;
     timeScale = std::pow(2.0f, octaves);
-    A.setTimeScale(timeScale);
-    D.setTimeScale(timeScale);
-    R.setTimeScale(timeScale);
+    attackTime.setTimeScale(timeScale);
+    decayTime.setTimeScale(timeScale);
+    releaseTime.setTimeScale(timeScale);
 
-    coefficient = A.getCoefficient();
+    coefficient = attackTime.getCoefficient();
     target = kAttackTarget;
     stage = kAttack;
     notifyAttack();
@@ -143,7 +146,7 @@ void AdsrEnvelope::release(int /*velocity*/)
     {
         return;
     }
-    coefficient = R.getCoefficient();
+    coefficient = releaseTime.getCoefficient();
     target = kReleaseTarget;
     stage = kRelease;
     notifyRelease();
@@ -157,25 +160,25 @@ void AdsrEnvelope::parameterChanged(int index)
     case kA:
         if (running == kAttack)
         {
-            coefficient = A.getCoefficient();
+            coefficient = attackTime.getCoefficient();
         }
         break;
     case kD:
         if (running == kDecaySustain)
         {
-            coefficient = D.getCoefficient();
+            coefficient = decayTime.getCoefficient();
         }
         break;
     case kR:
         if (running == kRelease)
         {
-            coefficient = R.getCoefficient();
+            coefficient = releaseTime.getCoefficient();
         }
         break;
     case kS:
         if (running == kDecaySustain)
         {
-            target = S.getReal() + kStoredZero;
+            target = sustainLevel.getReal() + kStoredZero;
         }
         break;
     default:
@@ -199,8 +202,8 @@ int AdsrEnvelope::processAttack(int first, int count)
             // stored level (time constants beyond about 1e7 samples) ends the attack too.
             output[i] = gain;
             level = kStoredOne;
-            coefficient = D.getCoefficient();
-            target = S.getReal() + kStoredZero;
+            coefficient = decayTime.getCoefficient();
+            target = sustainLevel.getReal() + kStoredZero;
             stage = kDecaySustain;
             notifyDecay();
             return i + 1;
@@ -268,10 +271,7 @@ int AdsrEnvelope::processIdle(int first, int count)
 
 void AdsrEnvelope::process(int count)
 {
-    if (count > kMaxBlockFrames)
-    {
-        count = kMaxBlockFrames;
-    }
+    count = limitBlockFrames(count);
     // An observer may trigger, release or reset the envelope from a notification; each stage
     // segment reloads the state, so the rest of the block follows whatever it did.
     int i = 0;

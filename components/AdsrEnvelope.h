@@ -2,6 +2,7 @@
 // curves.
 #pragma once
 
+#include "base/Relaxed.h"
 #include "engine/IAdsrEnvelopeObserver.h"
 #include "engine/ISynthComponent.h"
 #include "engine/ITriggerable.h"
@@ -10,7 +11,6 @@
 #include "parameters/EnumParameter.h"
 #include "parameters/FloatParameter.h"
 #include "parameters/ParameterList.h"
-#include "parameters/Relaxed.h"
 
 // Each stage approaches a target aimed past its end (1.5819781 for the attack, -0.5819781 for the
 // release), so that a curve from 0 to 1 or from 1 to 0 ends after exactly one time constant of
@@ -92,13 +92,13 @@ private:
     int processIdle(int first, int count);
 
     // Parameters
-    AdsrTimeParameter A;
-    AdsrTimeParameter D;
-    DecibelParameter S;
-    AdsrTimeParameter R;
-    FloatParameter KT;
-    FloatParameter VDpth;
-    EnumParameter TMode;
+    AdsrTimeParameter attackTime;
+    AdsrTimeParameter decayTime;
+    DecibelParameter sustainLevel;
+    AdsrTimeParameter releaseTime;
+    FloatParameter keyTracking;
+    FloatParameter velocityDepth;
+    EnumParameter triggerMode;
 
     float sampleRate = 44100.0f;
 

@@ -1,9 +1,11 @@
 // The stereo chorus.
 #include "components/Chorus.h"
 
+#include "base/SampleRate.h"
+#include "components/DelayLine.h"
 #include "components/FastMath.h"
+#include "components/OnePole.h"
 
-#include <cmath>
 #include <numbers>
 
 namespace
@@ -20,47 +22,16 @@ enum Index
 
 // Just below 1/176400: 44100 Hz gives a line of 4095 samples, 48000 Hz one of 4458.
 constexpr float kLinePerHz = 0.0000056689341f;
-// The shortest line kept for absurd rates, so the centre delay and the wrap stay meaningful.
-constexpr int kMinLineLength = 16;
 
-float onePoleCoefficient(float frequencyHz, float rateHz)
-{
-    return static_cast<float>(1.0 -
-                              std::exp(-2.0 * std::numbers::pi * static_cast<double>(frequencyHz) /
-                                       static_cast<double>(rateHz)));
-}
-
-// One channel's interpolated read at delaySamples behind writePos. The delay is held between
-// 1 sample and the line length minus one: the sample at writePos has not been written yet this
-// step, so a shorter delay would reach back a whole line instead of to the newest sample.
+// One channel's interpolated read at delaySamples behind writePos. The delay is at least 1
+// sample: the sample at writePos has not been written yet this step, so a shorter delay would
+// reach back a whole line instead of to the newest sample.
 inline float readLine(const float* line, int lineLength, int writePos, float delaySamples)
 {
-    const float longest = static_cast<float>(lineLength - 1);
-    if (!(delaySamples >= 1.0f))
-    {
-        delaySamples = 1.0f;
-    }
-    else if (delaySamples > longest)
-    {
-        delaySamples = longest;
-    }
-    // The fraction is taken before wrapping: adding the length first would round it to the
-    // coarser resolution near the line's end.
-    const float position = static_cast<float>(writePos) - delaySamples;
-    int whole = static_cast<int>(position);
-    if (static_cast<float>(whole) > position)
-    {
-        --whole; // floor below zero
-    }
-    const float fraction = position - static_cast<float>(whole);
-    if (whole < 0)
-    {
-        whole += lineLength;
-    }
-    const int next = whole + 1 == lineLength ? 0 : whole + 1;
-    const float a = line[whole];
-    const float b = line[next];
-    return a + (b - a) * fraction + kAntiDenormal;
+    const LineTap tap = tapLine(writePos, delaySamples, 1.0f, lineLength);
+    const float a = line[tap.index];
+    const float b = line[tap.next];
+    return a + (b - a) * tap.fraction + kAntiDenormal;
 }
 } // namespace
 
@@ -87,7 +58,7 @@ void Chorus::updateSweepRate()
 {
     sweepRate =
         static_cast<float>(2.0 * std::numbers::pi * static_cast<double>(frequency.getReal()) /
-                           static_cast<double>(mixSampleRate));
+                           static_cast<double>(sampleRate));
 }
 
 void Chorus::reset()
@@ -96,11 +67,7 @@ void Chorus::reset()
     sine = 0.0f;
     cosine = 1.0f;
     writePosition = 0;
-    for (int i = 0; i < len; ++i)
-    {
-        left[i] = 0.0f;
-        right[i] = 0.0f;
-    }
+    clearLines(left, right, len);
     centreDelay.reset();
     depth.reset();
     mix = mixTarget;
@@ -108,37 +75,24 @@ void Chorus::reset()
 
 void Chorus::setSampleRate(float rateHz)
 {
+    if (!isSupportedSampleRate(rateHz))
+    {
+        return;
+    }
     sampleRate = rateHz;
-    // Rates outside any host's range only keep the arithmetic defined.
-    float usableRate = rateHz;
-    if (!(usableRate >= 1000.0f))
-    {
-        usableRate = 1000.0f;
-    }
-    else if (usableRate > 1.0e6f)
-    {
-        usableRate = 1.0e6f;
-    }
 
     // In double: single precision would round 44100 x kLinePerHz up to exactly 0.25 and give
     // 4096 instead of 4095.
-    const double lineSamples = static_cast<double>(usableRate) * static_cast<double>(kLinePerHz) *
+    const double lineSamples = static_cast<double>(rateHz) * static_cast<double>(kLinePerHz) *
                                static_cast<double>(kMaxLineLength);
     len = lineSamples < static_cast<double>(kMaxLineLength) ? static_cast<int>(lineSamples)
                                                             : kMaxLineLength;
-    if (len < kMinLineLength)
-    {
-        len = kMinLineLength;
-    }
 
     centreDelay.setSampleRate(rateHz);
     centreDelay.setScale(static_cast<float>(len) * 0.25f);
     depth.setSampleRate(rateHz);
 
-    mixSampleRate = usableRate;
-    const float nyquist = usableRate * 0.5f;
-    mixFrequency = kMixFrequencyHz < nyquist ? kMixFrequencyHz : nyquist;
-    mixCoefficient = onePoleCoefficient(mixFrequency, mixSampleRate);
+    mixCoefficient = onePoleCoefficient<double>(kMixFrequencyHz, rateHz);
     updateSweepRate();
     reset();
 }
@@ -194,14 +148,8 @@ void Chorus::process(float** inputs, float** outputs, int count)
             mixNow = mixNow + (targetNow - mixNow) * coefficient + kAntiDenormal;
         }
         mix = mixNow;
-        for (int i = 0; i < count && inLeft != outLeft; ++i)
-        {
-            outLeft[i] = inLeft[i];
-        }
-        for (int i = 0; i < count && inRight != outRight; ++i)
-        {
-            outRight[i] = inRight[i];
-        }
+        passThrough(inLeft, outLeft, count);
+        passThrough(inRight, outRight, count);
         return;
     }
 

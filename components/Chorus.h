@@ -1,13 +1,13 @@
 // The stereo chorus: two short delay lines read at a delay swept by a sine and a cosine.
 #pragma once
 
+#include "base/Relaxed.h"
 #include "components/Smoother.h"
 #include "engine/IEffectComponent.h"
 #include "parameters/BooleanParameter.h"
 #include "parameters/DecibelParameter.h"
 #include "parameters/FloatParameter.h"
 #include "parameters/ParameterList.h"
-#include "parameters/Relaxed.h"
 #include "parameters/SmoothParameter.h"
 
 // Each channel has its own line. The read point lies centreDelay x 2^(depth x sweep) samples
@@ -56,9 +56,7 @@ private:
     Smoother centreDelay;
     Smoother depth;
 
-    // Mix smoothing (the wet level)
-    float mixSampleRate = 44100.0f;
-    float mixFrequency = kMixFrequencyHz;
+    // Mix smoothing (the wet level), at 4.41 Hz
     Relaxed<float> mixTarget;
     float mix = 0.0f;
     float mixCoefficient = 0.00062812131f; // 1 - exp(-2 pi 4.41 / 44100)

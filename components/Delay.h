@@ -1,6 +1,8 @@
 // The stereo echo: two lines of up to one second, normal or ping-pong, free or tempo-synced.
 #pragma once
 
+#include "base/Relaxed.h"
+#include "components/Glide.h"
 #include "components/Smoother.h"
 #include "engine/IEffectComponent.h"
 #include "parameters/BooleanParameter.h"
@@ -8,9 +10,6 @@
 #include "parameters/EnumParameter.h"
 #include "parameters/FloatParameter.h"
 #include "parameters/ParameterList.h"
-#include "parameters/Relaxed.h"
-
-#include <cstdint>
 
 // Each channel reads its line a whole number of samples back (the delay time, a fraction of the
 // line, rounded up), writes input plus feedback, and outputs dry plus wet. In ping-pong mode
@@ -61,7 +60,8 @@ private:
     static constexpr float kOvershoot = 0.0001f;
     static constexpr float kGlideSeconds = 0.05f;
 
-    void setWetTarget(float level);
+    // The lines, read and written sample by sample, with the wet level gliding along.
+    void renderEchoes(float** inputs, float** outputs, int count, GlideStep& wetNow);
     // Sends a setting to a delay-time smoother unless it already has it (no needless glides).
     static void setDelaySetting(Smoother& smoother, float setting);
 
@@ -71,17 +71,9 @@ private:
     Smoother leftDelay;
     Smoother rightDelay;
 
-    // Wet-level glide. Every Mix write bumps wetVersion; the audio thread starts a glide when it
-    // differs from seenWetVersion.
-    float wetSampleRate = 44100.0f;
-    Relaxed<float> wetTarget;
-    float wetOvershoot = 0.0f;
-    float wet = 0.0f;
-    bool wetFinished = true;
-    bool wetFalling = false;
+    // Wet-level glide
+    Glide wet;
     float wetCoefficient;
-    Relaxed<std::uint32_t> wetVersion;
-    std::uint32_t seenWetVersion = 0;
 
     BooleanParameter enabled;
     FloatParameter feedback;

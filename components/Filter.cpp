@@ -1,7 +1,9 @@
 // The voice filter.
 #include "components/Filter.h"
 
+#include "base/SampleRate.h"
 #include "components/FastMath.h"
+#include "components/OnePole.h"
 
 #include <cmath>
 
@@ -11,11 +13,11 @@ namespace
 const char* const kTypeItems[] = {"LP", "HP", "BP", "N"};
 const char* const kTypeLongItems[] = {"Lowpass", "Highpass", "Bandpass", "Notch"};
 
-constexpr float kTwoPi = 6.2831855f;
-constexpr float kPi = 3.1415927f;
-
 // The cutoff smoothers' default frequency in Hz: a time constant of about 36 ms.
 constexpr float kSmoothingHz = 4.41f;
+// The range factor q is the coefficient of a one-pole with its corner at half of 44100 Hz: about
+// 0.9568 at 44100 Hz, smaller at higher rates.
+constexpr float kRangeCornerHz = 22050.0f;
 
 // An input sample whose magnitude lies below kSilence counts as silent; after kSilentRun silent
 // samples in a row (1.5 ms at 44100 Hz) the filter clears its state, and keeps it clear while
@@ -125,49 +127,44 @@ void runFilterLoop(const float* x, const float* magnitude, const float* mod, flo
 
 void Filter::ParameterSmoother::updateCoefficient()
 {
-    coefficient = 1.0f - std::exp(-kTwoPi * frequency / sampleRate);
+    coefficient = onePoleCoefficient<float>(frequency, sampleRate);
 }
 
 void Filter::ParameterSmoother::setSampleRate(float rateHz)
 {
     sampleRate = rateHz;
-    const float nyquist = 0.5f * rateHz;
-    if (frequency > nyquist)
-    {
-        frequency = nyquist;
-    }
     updateCoefficient();
 }
 
 Filter::Filter(const char* prefix)
-    : Cut(prefix, "Cut", "Hz", 0.75f, 8.0f, 13000.0f, false),
-      Res(prefix, "Res", "Level", 0.0f, 0.0f, 1.0f, false),
-      Type(prefix, "Type", "Type", 0.0f, 3, kTypeItems, kTypeLongItems),
-      KTrck(prefix, "KTrck", "Rate", 0.0f, 0.0f, 1.0f, false),
-      FM1(prefix, "FM1", "Level", 0.0f, 0.0f, 1.0f, false),
-      FM2(prefix, "FM2", "Level", 0.0f, 0.0f, 1.0f, false), FM1PL(prefix, "FM1PL"),
-      FM2PL(prefix, "FM2PL"), CPrss(prefix, "CPrss"), sampleRate(44100.0f), currentNote(69),
-      cutoffNote(0.0f), cutoffFrequency(0.0f), pressure(0.0f)
+    : cutoff(prefix, "Cut", "Hz", 0.75f, 8.0f, 13000.0f, false),
+      resonance(prefix, "Res", "Level", 0.0f, 0.0f, 1.0f, false),
+      type(prefix, "Type", "Type", 0.0f, 3, kTypeItems, kTypeLongItems),
+      keyTracking(prefix, "KTrck", "Rate", 0.0f, 0.0f, 1.0f, false),
+      fm1Level(prefix, "FM1", "Level", 0.0f, 0.0f, 1.0f, false),
+      fm2Level(prefix, "FM2", "Level", 0.0f, 0.0f, 1.0f, false), fm1Polarity(prefix, "FM1PL"),
+      fm2Polarity(prefix, "FM2PL"), pressureOn(prefix, "CPrss"), sampleRate(44100.0f),
+      currentNote(69), cutoffNote(0.0f), cutoffFrequency(0.0f), pressure(0.0f)
 {
-    addParameter(Cut);
-    addParameter(Res);
-    addParameter(Type);
-    addParameter(KTrck);
-    addParameter(FM1);
-    addParameter(FM2);
-    addParameter(FM1PL);
-    addParameter(FM2PL);
-    addParameter(CPrss);
+    addParameter(cutoff);
+    addParameter(resonance);
+    addParameter(type);
+    addParameter(keyTracking);
+    addParameter(fm1Level);
+    addParameter(fm2Level);
+    addParameter(fm1Polarity);
+    addParameter(fm2Polarity);
+    addParameter(pressureOn);
 
-    cutoffNote = Cut.getValue() * 128.0f;
+    cutoffNote = cutoff.getValue() * 128.0f;
     cutoffFrequency = computeCutoffFrequency();
-    q = 1.0f - std::exp(-kPi * 44100.0f / sampleRate);
+    q = onePoleCoefficient<float>(kRangeCornerHz, sampleRate);
 
     cutoffSmoother.frequency = kSmoothingHz;
     cutoffSmoother.target = cutoffFrequency.load();
     cutoffSmoother.updateCoefficient();
     resonanceSmoother.frequency = kSmoothingHz;
-    resonanceSmoother.target = Res.getReal();
+    resonanceSmoother.target = resonance.getReal();
     resonanceSmoother.updateCoefficient();
 }
 
@@ -176,7 +173,7 @@ Filter::Filter(const char* prefix)
 float Filter::computeCutoffFrequency() const
 {
     const float note = static_cast<float>(currentNote.load());
-    const float semitones = note * KTrck.getReal() + cutoffNote - 69.0f;
+    const float semitones = note * keyTracking.getReal() + cutoffNote - 69.0f;
     return std::pow(2.0f, semitones * kOneTwelfth) * 440.0f / sampleRate;
 }
 
@@ -202,7 +199,7 @@ void Filter::reset()
 
 void Filter::setSampleRate(float rateHz)
 {
-    if (!(rateHz > 0.0f) || !std::isfinite(rateHz))
+    if (!isSupportedSampleRate(rateHz))
     {
         return;
     }
@@ -210,7 +207,7 @@ void Filter::setSampleRate(float rateHz)
     cutoffSmoother.setSampleRate(rateHz);
     resonanceSmoother.setSampleRate(rateHz);
     updateCutoff();
-    q = 1.0f - std::exp(-kPi * 44100.0f / rateHz);
+    q = onePoleCoefficient<float>(kRangeCornerHz, rateHz);
 }
 
 void Filter::trigger(int /*previousNote*/, int note, int /*velocity*/)
@@ -236,14 +233,14 @@ void Filter::parameterChanged(int index)
     switch (index)
     {
     case kCut:
-        cutoffNote = Cut.getValue() * 128.0f;
+        cutoffNote = cutoff.getValue() * 128.0f;
         updateCutoff();
         break;
     case kKTrck:
         updateCutoff();
         break;
     case kRes:
-        resonanceSmoother.target = Res.getReal();
+        resonanceSmoother.target = resonance.getReal();
         break;
     case kCPrss:
         pressure = 0.0f;
@@ -257,7 +254,7 @@ void Filter::getLongDisplay(int index, char* text) const
 {
     if (index == kType)
     {
-        Type.getLongDisplay(text);
+        type.getLongDisplay(text);
         return;
     }
     ParameterList::getLongDisplay(index, text);
@@ -338,8 +335,9 @@ void Filter::process(int count)
     {
         modulationSum[i] = 0.0f;
     }
-    const float depths[kFmInputs] = {static_cast<float>(FM1PL.getSign()) * FM1.getReal(),
-                                     static_cast<float>(FM2PL.getSign()) * FM2.getReal()};
+    const float depths[kFmInputs] = {static_cast<float>(fm1Polarity.getSign()) * fm1Level.getReal(),
+                                     static_cast<float>(fm2Polarity.getSign()) *
+                                         fm2Level.getReal()};
     for (int k = 0; k < kFmInputs; ++k)
     {
         if (fm[k] == nullptr)
@@ -354,7 +352,7 @@ void Filter::process(int count)
         }
     }
     const float pressureAmount = pressure;
-    if (CPrss.getBool() && pressureAmount > 0.0f)
+    if (pressureOn.getBool() && pressureAmount > 0.0f)
     {
         for (int i = 0; i < count; ++i)
         {
@@ -366,7 +364,7 @@ void Filter::process(int count)
                                          resonanceSmoother.target, resonanceSmoother.coefficient,
                                          q};
     FilterLoopState state = {cutoffSmoother.current, resonanceSmoother.current, s1, s2, silentRun};
-    switch (Type.getInt())
+    switch (type.getInt())
     {
     case kHighpass:
         runFilterLoop<kHighpass>(inputSum, inputMagnitude, modulationSum, output, count, settings,

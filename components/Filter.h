@@ -2,16 +2,16 @@
 // and applies the voice's amplitude.
 #pragma once
 
+#include "base/Mutex.h"
+#include "base/Relaxed.h"
 #include "engine/IPressable.h"
 #include "engine/ISynthComponent.h"
 #include "engine/ITriggerable.h"
-#include "engine/Mutex.h"
 #include "parameters/BooleanParameter.h"
 #include "parameters/EnumParameter.h"
 #include "parameters/FloatParameter.h"
 #include "parameters/ParameterList.h"
 #include "parameters/PolarityParameter.h"
-#include "parameters/Relaxed.h"
 
 // The cutoff is a note: norm x 128 of Cut, moved by the played note times KTrck, and per sample by
 // the modulation sum (FM 1, FM 2 and channel pressure) in tenths of an octave. Cut, KTrck and Res
@@ -102,15 +102,15 @@ private:
     void clearState();
 
     // Parameters
-    FloatParameter Cut;
-    FloatParameter Res;
-    EnumParameter Type;
-    FloatParameter KTrck;
-    FloatParameter FM1;
-    FloatParameter FM2;
-    PolarityParameter FM1PL;
-    PolarityParameter FM2PL;
-    BooleanParameter CPrss;
+    FloatParameter cutoff;
+    FloatParameter resonance;
+    EnumParameter type;
+    FloatParameter keyTracking;
+    FloatParameter fm1Level;
+    FloatParameter fm2Level;
+    PolarityParameter fm1Polarity;
+    PolarityParameter fm2Polarity;
+    BooleanParameter pressureOn;
 
     Relaxed<float> sampleRate;
     Relaxed<int> currentNote;

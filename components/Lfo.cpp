@@ -1,8 +1,9 @@
 // The global low-frequency oscillator.
 #include "components/Lfo.h"
 
+#include "base/SampleRate.h"
+#include "base/TextField.h"
 #include "parameters/Parameter.h"
-#include "parameters/TextField.h"
 
 #include <cmath>
 
@@ -29,11 +30,6 @@ constexpr float kMaxIncrement = 0.5f;
 float limitIncrement(float cyclesPerSample)
 {
     return cyclesPerSample < kMaxIncrement ? cyclesPerSample : kMaxIncrement;
-}
-
-bool isUsableRate(float rateHz)
-{
-    return std::isfinite(rateHz) && rateHz > 0.0f;
 }
 
 struct Running
@@ -104,27 +100,27 @@ void render(float* out, int count, float increment, float depth, Running& state,
 } // namespace
 
 Lfo::Lfo(const char* prefixText, RandomGenerator& randomSource)
-    : spd(prefixText, "Spd", "Hz", 0.2f, 0.0f, 20.0f, true),
-      shpe(prefixText, "Shpe", "Shape", 0.2f, kShapeCount - 1, kShapeNames, kShapeLongNames),
-      mw(prefixText, "MW"), sync(prefixText, "Sync"),
-      syRes(prefixText, "SyRes", "Res", 0.2f, kNoteValueCount - 1, kNoteValueNames),
+    : speed(prefixText, "Spd", "Hz", 0.2f, 0.0f, 20.0f, true),
+      shape(prefixText, "Shpe", "Shape", 0.2f, kShapeCount - 1, kShapeNames, kShapeLongNames),
+      modWheel(prefixText, "MW"), sync(prefixText, "Sync"),
+      syncResolution(prefixText, "SyRes", "Res", 0.2f, kNoteValueCount - 1, kNoteValueNames),
       sampleRate(44100.0f), increment(0.0f), depth(1.0f), random(randomSource)
 {
-    addParameter(spd);
-    addParameter(shpe);
-    addParameter(mw);
+    addParameter(speed);
+    addParameter(shape);
+    addParameter(modWheel);
     addParameter(sync);
     increment = freeIncrement();
 }
 
-const char* Lfo::getShapeLongName(int shape)
+const char* Lfo::getShapeLongName(int shapeIndex)
 {
-    return shape >= 0 && shape < kShapeCount ? kShapeLongNames[shape] : "";
+    return shapeIndex >= 0 && shapeIndex < kShapeCount ? kShapeLongNames[shapeIndex] : "";
 }
 
 float Lfo::freeIncrement() const
 {
-    return limitIncrement(spd.getReal() / sampleRate);
+    return limitIncrement(speed.getReal() / sampleRate);
 }
 
 void Lfo::reset()
@@ -135,7 +131,7 @@ void Lfo::reset()
 
 void Lfo::setSampleRate(float rateHz)
 {
-    if (!isUsableRate(rateHz))
+    if (!isSupportedSampleRate(rateHz))
     {
         return;
     }
@@ -153,7 +149,7 @@ void Lfo::process(int count)
     Running state{phase, previousPhase, held};
     const float step = increment;
     const float gain = depth;
-    switch (shpe.getInt())
+    switch (shape.getInt())
     {
     case kSine:
         render<kSine>(output, count, step, gain, state, random);
@@ -181,7 +177,7 @@ void Lfo::process(int count)
 
 void Lfo::controlChange(int controller, float value)
 {
-    if (controller != 1 || !mw.getBool())
+    if (controller != 1 || !modWheel.getBool())
     {
         return;
     }
@@ -200,7 +196,7 @@ void Lfo::updateTimeInfo(bool playing, double tempo, double ppqPosition)
     {
         return;
     }
-    const double cyclesPerQuarter = kCyclesPerQuarter[syRes.getInt()];
+    const double cyclesPerQuarter = kCyclesPerQuarter[syncResolution.getInt()];
     if (tempo > 0.0 && tempo <= kMaxTempoBpm)
     {
         const double cyclesPerSecond = tempo * cyclesPerQuarter * (1.0 / 60.0);
@@ -234,7 +230,7 @@ void Lfo::updateTimeInfo(bool playing, double tempo, double ppqPosition)
 
 void Lfo::resetParameter(int index)
 {
-    const Parameter* const ownParameters[] = {&spd, &shpe, &mw, &sync};
+    const Parameter* const ownParameters[] = {&speed, &shape, &modWheel, &sync};
     if (isIndex(index))
     {
         setValue(index, ownParameters[index]->getDefaultValue());
@@ -246,23 +242,23 @@ void Lfo::setValue(int index, float value)
     switch (index)
     {
     case kSpd:
-        spd.setValue(value);
-        syRes.setValue(value);
+        speed.setValue(value);
+        syncResolution.setValue(value);
         if (!sync.getBool())
         {
             increment = freeIncrement();
         }
         break;
     case kShpe:
-        shpe.setValue(value);
+        shape.setValue(value);
         break;
     case kMw:
-        mw.setValue(value);
-        if (mw.getBool() != wheelDepth)
+        modWheel.setValue(value);
+        if (modWheel.getBool() != wheelDepth)
         {
             // Switched on, the LFO is silent until the wheel moves; switched off, it is at full
             // depth whatever the wheel did.
-            wheelDepth = mw.getBool();
+            wheelDepth = modWheel.getBool();
             depth = wheelDepth ? 0.0f : 1.0f;
         }
         break;
@@ -282,7 +278,7 @@ void Lfo::getLabel(int index, char* text) const
 {
     if (showsNoteValue(index))
     {
-        syRes.getLabel(text);
+        syncResolution.getLabel(text);
         return;
     }
     ParameterList::getLabel(index, text);
@@ -292,7 +288,7 @@ void Lfo::getDisplay(int index, char* text) const
 {
     if (showsNoteValue(index))
     {
-        syRes.getDisplay(text);
+        syncResolution.getDisplay(text);
         return;
     }
     ParameterList::getDisplay(index, text);
@@ -302,7 +298,7 @@ void Lfo::getLongDisplay(int index, char* text) const
 {
     if (index == kShpe)
     {
-        shpe.getLongDisplay(text);
+        shape.getLongDisplay(text);
         return;
     }
     ParameterList::getLongDisplay(index, text);

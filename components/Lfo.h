@@ -1,6 +1,7 @@
 // The global LFO: six shapes, a free or tempo-locked rate and a depth under the modulation wheel.
 #pragma once
 
+#include "base/Relaxed.h"
 #include "engine/IControllable.h"
 #include "engine/ISynthComponent.h"
 #include "engine/RandomGenerator.h"
@@ -8,7 +9,6 @@
 #include "parameters/EnumParameter.h"
 #include "parameters/FloatParameter.h"
 #include "parameters/ParameterList.h"
-#include "parameters/Relaxed.h"
 
 // Output runs from -depth to +depth, one value per sample. The phase counts cycles and is read
 // before it wraps, so it may be up to one increment above 1 when a sample is computed.
@@ -51,7 +51,7 @@ public:
     Lfo& operator=(const Lfo&) = delete;
 
     // The shape's long name for the editor ("Sine" .. "Sample/Hold"); empty outside 0..5.
-    static const char* getShapeLongName(int shape);
+    static const char* getShapeLongName(int shapeIndex);
 
     void reset() override;
     float getSampleRate() const override { return sampleRate; }
@@ -83,11 +83,11 @@ private:
     float freeIncrement() const;
 
     // Parameters
-    FloatParameter spd;
-    EnumParameter shpe;
-    BooleanParameter mw;
+    FloatParameter speed;
+    EnumParameter shape;
+    BooleanParameter modWheel;
     BooleanParameter sync;
-    EnumParameter syRes;
+    EnumParameter syncResolution;
 
     // Derived coefficients
     Relaxed<float> sampleRate;

@@ -1,16 +1,18 @@
 // The per-voice white-noise source.
 #include "components/NoiseGenerator.h"
 
+#include "base/SampleRate.h"
+
 NoiseGenerator::NoiseGenerator(RandomGenerator& randomSource)
-    : on("N", "On"), sampleRate(44100.0f), amplitude(nullptr), random(randomSource),
+    : enabled("N", "On"), sampleRate(44100.0f), amplitude(nullptr), random(randomSource),
       clearRequested(false)
 {
-    addParameter(on);
+    addParameter(enabled);
 }
 
 void NoiseGenerator::parameterChanged(int /*index*/)
 {
-    if (!on.getBool())
+    if (!enabled.getBool())
     {
         clearRequested = true;
     }
@@ -28,13 +30,10 @@ void NoiseGenerator::process(int count)
             sample = 0.0f;
         }
     }
-    if (!on.getBool() || count <= 0)
+    count = limitBlockFrames(count);
+    if (!enabled.getBool() || count == 0)
     {
         return;
-    }
-    if (count > kMaxBlockFrames)
-    {
-        count = kMaxBlockFrames;
     }
     for (int i = 0; i < count; ++i)
     {
@@ -47,5 +46,13 @@ void NoiseGenerator::process(int count)
         {
             output[i] *= gain[i];
         }
+    }
+}
+
+void NoiseGenerator::setSampleRate(float rateHz)
+{
+    if (isSupportedSampleRate(rateHz))
+    {
+        sampleRate = rateHz;
     }
 }

@@ -1,11 +1,11 @@
 // The per-voice white-noise source.
 #pragma once
 
+#include "base/Relaxed.h"
 #include "engine/ISynthComponent.h"
 #include "engine/RandomGenerator.h"
 #include "parameters/BooleanParameter.h"
 #include "parameters/ParameterList.h"
-#include "parameters/Relaxed.h"
 
 // While "N On" is on, each sample is 1 - r x 2/32767 with r from the engine's 15-bit generator
 // (white noise from -1 to +1), times the amplitude source's sample when there is one (the voice
@@ -25,7 +25,7 @@ public:
 
     void reset() override {}
     float getSampleRate() const override { return sampleRate; }
-    void setSampleRate(float rateHz) override { sampleRate = rateHz; }
+    void setSampleRate(float rateHz) override;
     void process(int count) override;
     const float* getOutput() const override { return output; }
 
@@ -36,7 +36,7 @@ private:
     void parameterChanged(int index) override;
 
     // Parameters
-    BooleanParameter on;
+    BooleanParameter enabled;
 
     // Derived coefficients
     Relaxed<float> sampleRate;

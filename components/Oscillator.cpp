@@ -1,6 +1,7 @@
 // The wavetable oscillator: increment, table choice, FM, hard sync, pulse width and level.
 #include "components/Oscillator.h"
 
+#include "base/SampleRate.h"
 #include "components/FastMath.h"
 #include "components/WaveData.h"
 
@@ -63,35 +64,36 @@ inline float readWave(const float* lower, const float* upper, float weight,
 } // namespace
 
 Oscillator::Oscillator(const char* prefix)
-    : dtn(prefix, "Dtn", 0.5f), trans(prefix, "Trans", "Semi", 0.5f, -24, 24),
-      pbr(prefix, "PBR", "Semi", 0.166667f, 0, 12),
-      fm1(prefix, "FM1", "Octave", 0.0f, 0.0f, 1.0f, true),
-      fm2(prefix, "FM2", "Octave", 0.0f, 0.0f, 1.0f, true), fm1Pl(prefix, "FM1Pl"),
-      fm2Pl(prefix, "FM2Pl"),
+    : ParameterList(true), detune(prefix, "Dtn", 0.5f),
+      transpose(prefix, "Trans", "Semi", 0.5f, -24, 24),
+      bendRange(prefix, "PBR", "Semi", 0.166667f, 0, 12),
+      fm1Level(prefix, "FM1", "Octave", 0.0f, 0.0f, 1.0f, true),
+      fm2Level(prefix, "FM2", "Octave", 0.0f, 0.0f, 1.0f, true), fm1Polarity(prefix, "FM1Pl"),
+      fm2Polarity(prefix, "FM2Pl"),
       wave(prefix, "Wave", "Type", 0.0f, kWaveCount - 1, getWaveShortNames(), getWaveLongNames()),
-      pwOn(prefix, "PWOn"), pwid(prefix, "PWid", "Width", 0.5f, 0.0f, 1.0f, false),
-      pwm(prefix, "PWM", "Level", 0.0f, 0.0f, 1.0f, false), pwmPl(prefix, "PWMPl"),
+      pulseWidthOn(prefix, "PWOn"), pulseWidth(prefix, "PWid", "Width", 0.5f, 0.0f, 1.0f, false),
+      pwmLevel(prefix, "PWM", "Level", 0.0f, 0.0f, 1.0f, false), pwmPolarity(prefix, "PWMPl"),
       sampleRate(44100.0f), waveSet(nullptr), lowerTable(0), upperTable(0), weight(0.0f),
       increment(0.0f), bendPosition(0.0f), note(69)
 {
-    addParameter(dtn);
-    addParameter(trans);
-    addParameter(pbr);
-    addParameter(fm1);
-    addParameter(fm2);
-    addParameter(fm1Pl);
-    addParameter(fm2Pl);
+    addParameter(detune);
+    addParameter(transpose);
+    addParameter(bendRange);
+    addParameter(fm1Level);
+    addParameter(fm2Level);
+    addParameter(fm1Polarity);
+    addParameter(fm2Polarity);
     addParameter(wave);
-    addParameter(pwOn);
-    addParameter(pwid);
-    addParameter(pwm);
-    addParameter(pwmPl);
+    addParameter(pulseWidthOn);
+    addParameter(pulseWidth);
+    addParameter(pwmLevel);
+    addParameter(pwmPolarity);
     chooseTables();
 }
 
 void Oscillator::setSampleRate(float rateHz)
 {
-    if (std::isfinite(rateHz) && rateHz >= 1.0f)
+    if (isSupportedSampleRate(rateHz))
     {
         sampleRate = rateHz;
     }
@@ -135,15 +137,6 @@ void Oscillator::parameterChanged(int index)
         break;
     default:
         break;
-    }
-}
-
-void Oscillator::resetParameter(int index)
-{
-    ParameterList::resetParameter(index);
-    if (isIndex(index))
-    {
-        parameterChanged(index);
     }
 }
 
@@ -230,10 +223,11 @@ float Oscillator::getTableWeight() const
 void Oscillator::computeIncrement()
 {
     // In double, stored as float: 2^((pitch - 69) / 12) x 440 Hz / rate x 2048 table samples.
-    const double pitchSemitones =
-        static_cast<double>(note) + static_cast<double>(trans.getInt()) +
-        static_cast<double>(dtn.getReal()) +
-        static_cast<double>(pbr.getInt()) * static_cast<double>(static_cast<float>(bendPosition));
+    const double pitchSemitones = static_cast<double>(note) +
+                                  static_cast<double>(transpose.getInt()) +
+                                  static_cast<double>(detune.getReal()) +
+                                  static_cast<double>(bendRange.getInt()) *
+                                      static_cast<double>(static_cast<float>(bendPosition));
     const double ratio = std::exp2((pitchSemitones - 69.0) * static_cast<double>(kOneTwelfth));
     increment = static_cast<float>(ratio * 440.0 / static_cast<double>(sampleRate.load()) *
                                    static_cast<double>(Wavetables::kTableLength));
@@ -245,7 +239,7 @@ void Oscillator::chooseTables()
     // into 0..127 (note 0..127, Trans +-24 and Dtn +-1 need at most three steps). Computed
     // under the lock, so that of two concurrent choices the later one uses the later values.
     ScopedLock hold(lock);
-    float key = static_cast<float>(note + trans.getInt()) + dtn.getReal();
+    float key = static_cast<float>(note + transpose.getInt()) + detune.getReal();
     while (key < 0.0f)
     {
         key += 12.0f;
@@ -377,8 +371,8 @@ void Oscillator::process(int count)
             modulation[i] = 0.0f;
         }
         const ISynthComponent* fmInputs[2] = {fm1Input, fm2Input};
-        const float depths[2] = {static_cast<float>(fm1Pl.getSign()) * fm1.getReal(),
-                                 static_cast<float>(fm2Pl.getSign()) * fm2.getReal()};
+        const float depths[2] = {static_cast<float>(fm1Polarity.getSign()) * fm1Level.getReal(),
+                                 static_cast<float>(fm2Polarity.getSign()) * fm2Level.getReal()};
         for (int input = 0; input < 2; ++input)
         {
             if (fmInputs[input] != nullptr)
@@ -423,18 +417,19 @@ void Oscillator::process(int count)
         renderWave<false, false>(count, lower, upper, tableWeight, nullptr);
     }
 
-    if (pwOn.getBool())
+    if (pulseWidthOn.getBool())
     {
         // The copy is read at the phase after each sample's advance, PWid of a cycle ahead.
-        const float width = pwid.getReal();
+        const float width = pulseWidth.getReal();
         if (pwmInput != nullptr)
         {
             const float* source = pwmInput->getOutput();
-            const float depth = 0.5f * static_cast<float>(pwmPl.getSign()) * pwm.getReal();
+            const float depth =
+                0.5f * static_cast<float>(pwmPolarity.getSign()) * pwmLevel.getReal();
             for (int i = 0; i < count; ++i)
             {
-                const float pulseWidth = width + depth * source[i];
-                float position = phaseRecord[i] + pulseWidth * kCycle;
+                const float modulatedWidth = width + depth * source[i];
+                float position = phaseRecord[i] + modulatedWidth * kCycle;
                 if (!(position >= 0.0f && position < kLargestDirectPosition))
                 {
                     position = wrapAnyPosition(position);

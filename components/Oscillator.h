@@ -1,11 +1,12 @@
 // A band-limited wavetable oscillator with two FM inputs, portamento, pulse width and hard sync.
 #pragma once
 
+#include "base/Mutex.h"
+#include "base/Relaxed.h"
 #include "components/Wavetables.h"
 #include "engine/IBendable.h"
 #include "engine/ISynthComponent.h"
 #include "engine/ITriggerable.h"
-#include "engine/Mutex.h"
 #include "parameters/BooleanParameter.h"
 #include "parameters/DetuneParameter.h"
 #include "parameters/EnumParameter.h"
@@ -13,14 +14,14 @@
 #include "parameters/IntegerParameter.h"
 #include "parameters/ParameterList.h"
 #include "parameters/PolarityParameter.h"
-#include "parameters/Relaxed.h"
 
 // The phase counts table samples: one cycle is 2048 units, and the phase stays in [0, 2048).
 // Pitch is note + Trans + Dtn + PBR x bend semitones; the FM inputs (scaled by depth and
 // polarity) and the pitch input (unscaled) add octaves to it per sample. Pulse width subtracts
 // a copy of the wave read PWid (plus modulation) of a cycle ahead; a sync master restarts the
 // phase at each of its wraps, with a 16-sample crossfade from the old waveform. The amplitude
-// input scales the output.
+// input scales the output. A parameter reset acts as a write of the default: a reset of Dtn,
+// Trans, PBR or Wave redoes what depends on it.
 //
 // Threads: parameter writes and the source setters come from the user-interface thread (or the
 // audio thread for MIDI learn); process, trigger, bend and setPhase run on the audio thread. The
@@ -71,8 +72,6 @@ public:
     // amount -1..+1 (NaN counts as 0); takes effect at the next block.
     void bend(float amount) override;
 
-    // Like ParameterList, but a reset of Dtn, Trans, PBR or Wave also redoes what depends on it.
-    void resetParameter(int index) override;
     // The wave's long name for Wave, the parameter's own text for the others.
     void getLongDisplay(int index, char* text) const override;
 
@@ -111,18 +110,18 @@ private:
                     const Oscillator* master);
 
     // Parameters
-    DetuneParameter dtn;
-    IntegerParameter trans;
-    IntegerParameter pbr;
-    FloatParameter fm1;
-    FloatParameter fm2;
-    PolarityParameter fm1Pl;
-    PolarityParameter fm2Pl;
+    DetuneParameter detune;
+    IntegerParameter transpose;
+    IntegerParameter bendRange;
+    FloatParameter fm1Level;
+    FloatParameter fm2Level;
+    PolarityParameter fm1Polarity;
+    PolarityParameter fm2Polarity;
     EnumParameter wave;
-    BooleanParameter pwOn;
-    FloatParameter pwid;
-    FloatParameter pwm;
-    PolarityParameter pwmPl;
+    BooleanParameter pulseWidthOn;
+    FloatParameter pulseWidth;
+    FloatParameter pwmLevel;
+    PolarityParameter pwmPolarity;
 
     // Sample rate in Hz
     Relaxed<float> sampleRate;

@@ -1,6 +1,7 @@
 // The four-times oversampled soft-clipping overdrive.
 #include "components/Overdrive.h"
 
+#include "base/SampleRate.h"
 #include "components/FastMath.h"
 
 namespace
@@ -55,6 +56,10 @@ void Overdrive::reset()
 
 void Overdrive::setSampleRate(float rateHz)
 {
+    if (!isSupportedSampleRate(rateHz))
+    {
+        return;
+    }
     sampleRate = rateHz;
     levelSmoother.setSampleRate(rateHz);
 }
@@ -72,13 +77,7 @@ void Overdrive::process(float** inputs, float** outputs, int count)
 
     if (!enabled.getBool())
     {
-        if (in != out)
-        {
-            for (int i = 0; i < count; ++i)
-            {
-                out[i] = in[i];
-            }
-        }
+        passThrough(in, out, count);
         return;
     }
 

@@ -1,10 +1,10 @@
 // The panner's position glide, modulation and linear pan law.
 #include "components/Panner.h"
 
+#include "base/SampleRate.h"
+#include "base/TextField.h"
+#include "components/OnePole.h"
 #include "parameters/ParameterFormat.h"
-#include "parameters/TextField.h"
-
-#include <cmath>
 
 namespace
 {
@@ -15,50 +15,12 @@ enum Index
     kModulationLevel = 2,
     kModulationPolarity = 3,
 };
-
-float glideCoefficient(float rateHz, float seconds)
-{
-    return static_cast<float>(
-        1.0 - std::exp(-1.0 / (static_cast<double>(rateHz) * static_cast<double>(seconds) + 1.0)));
-}
-
-// One glide step towards aim (target moved 0.0001 past it). Near the target a step can fall
-// below the float resolution of the position (at 384000 Hz it is about 5e-9, under half the gap
-// of 6e-8 just below 1.0) and the glide would never arrive; a step that no longer moves the
-// value lands on the target.
-struct Glide
-{
-    float current;
-    float aim;
-    float goal;
-    bool falling;
-    bool finished;
-
-    void step(float coefficient)
-    {
-        if (finished)
-        {
-            return;
-        }
-        const float next = current + (aim - current) * coefficient;
-        if (next == current || (falling ? next <= goal : next >= goal))
-        {
-            current = goal;
-            finished = true;
-        }
-        else
-        {
-            current = next;
-        }
-    }
-};
 } // namespace
 
 Panner::Panner()
     : enabled("P", "On"), position("P", "L/R", "L/R", 0.5f, 0.0f, 1.0f, false),
       modulationLevel("P", "ModL", 0.0f), modulationPolarity("P", "MPol"),
-      coefficient(glideCoefficient(44100.0f, kGlideSeconds)), target(0.5f), glideTarget(0.5f),
-      current(0.5f), targetVersion(0u)
+      coefficient(glideCoefficient(44100.0f, kGlideSeconds)), glide(0.5f, kOvershoot)
 {
     addParameter(enabled);
     addParameter(position);
@@ -68,18 +30,17 @@ Panner::Panner()
 
 void Panner::reset()
 {
-    seenVersion = targetVersion;
-    current = target;
-    finished = true;
+    glide.land();
 }
 
 void Panner::setSampleRate(float rateHz)
 {
-    sampleRate = rateHz;
-    if (rateHz > 0.0f && std::isfinite(rateHz))
+    if (!isSupportedSampleRate(rateHz))
     {
-        coefficient = glideCoefficient(rateHz, kGlideSeconds);
+        return;
     }
+    sampleRate = rateHz;
+    coefficient = glideCoefficient(rateHz, kGlideSeconds);
 }
 
 void Panner::setSource(const ISynthComponent* newSource)
@@ -92,8 +53,7 @@ void Panner::parameterChanged(int index)
 {
     if (index == kPosition)
     {
-        target = position.getReal();
-        targetVersion = targetVersion + 1u;
+        glide.setTarget(position.getReal());
     }
 }
 
@@ -121,17 +81,7 @@ void Panner::process(float** inputs, float** outputs, int count)
         modulation = source;
     }
 
-    const std::uint32_t version = targetVersion;
-    if (version != seenVersion)
-    {
-        seenVersion = version;
-        const float goal = target;
-        falling = goal < current;
-        glideTarget = falling ? goal - kOvershoot : goal + kOvershoot;
-        finished = false;
-    }
-
-    Glide glide{current, glideTarget, target, falling, finished};
+    GlideStep working = glide.begin();
     const float glideCoefficientNow = coefficient;
     const float* in = inputs[0];
     float* left = outputs[0];
@@ -141,7 +91,7 @@ void Panner::process(float** inputs, float** outputs, int count)
     {
         for (int i = 0; i < count; ++i)
         {
-            glide.step(glideCoefficientNow);
+            working.step(glideCoefficientNow);
             const float half = in[i] * 0.5f;
             left[i] = half;
             right[i] = half;
@@ -154,7 +104,7 @@ void Panner::process(float** inputs, float** outputs, int count)
             static_cast<float>(modulationPolarity.getSign()) * modulationLevel.getReal();
         for (int i = 0; i < count; ++i)
         {
-            glide.step(glideCoefficientNow);
+            working.step(glideCoefficientNow);
             const float rightGain = (depth * modulationSignal[i] + 1.0f) * 0.5f;
             const float x = in[i];
             left[i] = x * (1.0f - rightGain);
@@ -165,13 +115,12 @@ void Panner::process(float** inputs, float** outputs, int count)
     {
         for (int i = 0; i < count; ++i)
         {
-            glide.step(glideCoefficientNow);
+            working.step(glideCoefficientNow);
             const float x = in[i];
-            left[i] = x * (1.0f - glide.current);
-            right[i] = x * glide.current;
+            left[i] = x * (1.0f - working.value);
+            right[i] = x * working.value;
         }
     }
 
-    current = glide.current;
-    finished = glide.finished;
+    glide.end(working);
 }

@@ -1,17 +1,16 @@
 // The panner: places the mono voice sum in the stereo image, by a gliding position or an LFO.
 #pragma once
 
+#include "base/Mutex.h"
+#include "base/Relaxed.h"
+#include "components/Glide.h"
 #include "engine/IEffectComponent.h"
 #include "engine/ISynthComponent.h"
-#include "engine/Mutex.h"
 #include "parameters/BooleanParameter.h"
 #include "parameters/DecibelParameter.h"
 #include "parameters/FloatParameter.h"
 #include "parameters/ParameterList.h"
 #include "parameters/PolarityParameter.h"
-#include "parameters/Relaxed.h"
-
-#include <cstdint>
 
 // Reads the first channel and writes both. The pan law is linear: the two gains sum to 1.
 // - Off: both channels get half the signal.
@@ -46,7 +45,7 @@ public:
     // Installs the modulation source (an LFO, output -1..+1), or none for the position mode.
     void setSource(const ISynthComponent* newSource);
     // The position the glide has reached (0 left .. 1 right).
-    float getCurrent() const { return current; }
+    float getCurrent() const { return glide.getValue(); }
 
 protected:
     void parameterChanged(int index) override;
@@ -71,13 +70,6 @@ private:
     float sampleRate = 44100.0f;
     Relaxed<float> coefficient;
 
-    // State: the glide starts at the position parameter's default (the centre). Every position
-    // write bumps targetVersion; the audio thread starts a glide when it differs from seenVersion.
-    Relaxed<float> target;
-    float glideTarget;
-    float current;
-    bool finished = true;
-    bool falling = false;
-    Relaxed<std::uint32_t> targetVersion;
-    std::uint32_t seenVersion = 0;
+    // State: the position's glide, from the position parameter's default (the centre).
+    Glide glide;
 };

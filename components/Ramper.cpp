@@ -1,7 +1,7 @@
 // The per-voice delayed fade-in of a global LFO.
 #include "components/Ramper.h"
 
-#include <cmath>
+#include "base/SampleRate.h"
 
 Ramper::Ramper(const char* prefixText, const ISynthComponent& source)
     : delay(prefixText, "Delay", "Secs", 0.0f, 0.0f, 4.0f, false), sampleRate(44100.0f),
@@ -24,7 +24,7 @@ void Ramper::reset()
 
 void Ramper::setSampleRate(float rateHz)
 {
-    if (!(std::isfinite(rateHz) && rateHz > 0.0f))
+    if (!isSupportedSampleRate(rateHz))
     {
         return;
     }
@@ -44,13 +44,10 @@ void Ramper::process(int count)
         state = kPassing;
         return;
     }
-    if (state != kRamping || count <= 0)
+    count = limitBlockFrames(count);
+    if (state != kRamping || count == 0)
     {
         return;
-    }
-    if (count > kMaxBlockFrames)
-    {
-        count = kMaxBlockFrames;
     }
     const float* in = lfo.getOutput();
     const double step = static_cast<double>(increment);

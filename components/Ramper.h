@@ -1,11 +1,11 @@
 // The per-voice delayed fade-in of a global LFO, restarted by every note.
 #pragma once
 
+#include "base/Relaxed.h"
 #include "engine/ISynthComponent.h"
 #include "engine/ITriggerable.h"
 #include "parameters/FloatParameter.h"
 #include "parameters/ParameterList.h"
-#include "parameters/Relaxed.h"
 
 // After a trigger the LFO's depth rises as position^4, the position running linearly from 0 to 1
 // over Delay seconds (0 .. 4 s): at half the time the depth is 1/16. From then on the ramper

@@ -1,6 +1,7 @@
 // The per-voice portamento glide.
 #include "components/SlewLimiter.h"
 
+#include "base/SampleRate.h"
 #include "components/FastMath.h"
 
 #include <cmath>
@@ -34,14 +35,14 @@ void SlewLimiter::parameterChanged(int /*index*/)
 
 void SlewLimiter::reset()
 {
-    finished = false;
-    current = 0.0f;
-    target = 0.0f;
+    glide.finished = false;
+    glide.value = 0.0f;
+    glide.aim = 0.0f;
 }
 
 void SlewLimiter::setSampleRate(float rateHz)
 {
-    if (!(std::isfinite(rateHz) && rateHz > 0.0f))
+    if (!isSupportedSampleRate(rateHz))
     {
         return;
     }
@@ -57,22 +58,16 @@ void SlewLimiter::process(int count)
         return;
     }
     int i = 0;
-    if (!finished)
+    if (!glide.finished)
     {
         const float step = coefficient;
-        const float aim = target;
-        float value = current;
-        bool done = false;
-        for (; i < count && !done; ++i)
+        GlideStep working = glide;
+        for (; i < count && !working.finished; ++i)
         {
-            const float next = value + (aim - value) * step;
-            // A step too small to move the value would never reach zero: land there.
-            done = (falling ? next < 0.0f : next > 0.0f) || next == value;
-            value = done ? 0.0f : next;
-            output[i] = value;
+            working.step(step);
+            output[i] = working.value;
         }
-        current = value;
-        finished = done;
+        glide = working;
     }
     for (; i < count; ++i)
     {
@@ -82,10 +77,10 @@ void SlewLimiter::process(int count)
 
 void SlewLimiter::trigger(int previousNote, int note, int /*velocity*/)
 {
-    current += static_cast<float>(previousNote - note) * kOneTwelfth;
-    falling = current >= 0.0f;
-    target = falling ? -kOvershoot : kOvershoot;
-    finished = false;
+    glide.value += static_cast<float>(previousNote - note) * kOneTwelfth;
+    glide.falling = glide.value >= 0.0f;
+    glide.aim = glide.falling ? -kOvershoot : kOvershoot;
+    glide.finished = false;
 }
 
 void SlewLimiter::release(int /*velocity*/) {}

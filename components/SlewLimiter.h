@@ -1,11 +1,12 @@
 // The per-voice portamento glide: a pitch offset in octaves that decays to exactly zero.
 #pragma once
 
+#include "base/Relaxed.h"
+#include "components/Glide.h"
 #include "engine/ISynthComponent.h"
 #include "engine/ITriggerable.h"
 #include "parameters/FloatParameter.h"
 #include "parameters/ParameterList.h"
-#include "parameters/Relaxed.h"
 
 // A trigger adds the interval from the previous note to the offset, (previousNote - note) / 12
 // octaves, so a glide starts at the old pitch and a glide in progress goes on from where it is.
@@ -37,8 +38,8 @@ public:
     void release(int velocity) override;
 
     // The offset in octaves that the next processed sample starts from.
-    float getCurrent() const { return current; }
-    bool isFinished() const { return finished; }
+    float getCurrent() const { return glide.value; }
+    bool isFinished() const { return glide.finished; }
 
 private:
     void parameterChanged(int index) override;
@@ -51,11 +52,9 @@ private:
     Relaxed<float> sampleRate;
     Relaxed<float> coefficient; // per sample, 1 - exp(-1 / (sampleRate x Time + 1))
 
-    // State (audio thread)
-    float target = 0.0f;  // octaves, +-0.995 (just past zero)
-    float current = 0.0f; // octaves
-    bool falling = true;  // toward zero from above
-    bool finished = false;
+    // State (audio thread): the offset in octaves, gliding to 0 aimed at -0.995 (falling, from
+    // above) or +0.995 (rising)
+    GlideStep glide = {0.0f, 0.0f, 0.0f, true, false};
 
     // Buffers
     float output[kMaxBlockFrames] = {};

@@ -1,23 +1,23 @@
 // A self-contained level control whose value glides to each new setting; its own single parameter.
 #pragma once
 
+#include "base/Relaxed.h"
+#include "components/Glide.h"
 #include "engine/ISynthComponent.h"
-#include "parameters/IProgrammable.h"
-#include "parameters/Relaxed.h"
-#include "parameters/TextField.h"
+#include "parameters/FloatParameter.h"
+#include "parameters/ParameterList.h"
 
-#include <cstdint>
-
-// The output buffer holds one value per sample. A new setting glides with a fixed one-pole
-// coefficient of 0.0002 per sample (a time constant of 5000 samples at any rate) aimed 0.00001
-// past the target, so every glide ends exactly on the target in finite time (a step too small to
-// move the float value lands on the target).
+// The one parameter (index 0) is the setting, 0..1 on a linear or squared curve times the scale;
+// a reset of it is a write of the default. The output buffer holds one value per sample. A new
+// setting glides with a fixed one-pole coefficient of 0.0002 per sample (a time constant of 5000
+// samples at any rate) aimed 0.00001 past the target, so every glide ends exactly on the target in
+// finite time (a step too small to move the float value lands on the target).
 //
 // Threads: setValue runs on any writer's thread and only publishes the new target; the audio
 // thread notices it at its next process and starts the glide there, so a write can never be lost
 // to a glide that is just finishing. reset and setScale write the buffer and must not run while
 // the audio thread processes (the engine holds its render lock around them).
-class Smoother : public ISynthComponent, public IProgrammable
+class Smoother : public ISynthComponent, public ParameterList
 {
 public:
     enum DisplayMode
@@ -36,26 +36,23 @@ public:
     // Fills the buffer with the target and stops any glide.
     void reset() override;
     float getSampleRate() const override { return sampleRate; }
-    void setSampleRate(float rateHz) override { sampleRate = rateHz; }
+    void setSampleRate(float rateHz) override;
     void process(int count) override;
     const float* getOutput() const override { return output; }
 
     // A new scale maps the current setting anew; the value jumps there without a glide.
     void setScale(float newScale);
-    float getScale() const { return scale; }
     // The value the glide is heading for (setting mapped through the curve and the scale).
-    float getTarget() const { return target; }
+    float getTarget() const { return glide.getTarget(); }
     // The last value the glide produced.
-    float getCurrent() const { return current; }
+    float getCurrent() const { return glide.getValue(); }
 
-    void resetParameter(int index) override;
-    float getValue(int index) const override;
-    void setValue(int index, float value) override;
-    void getName(int index, char* text) const override;
-    void getLabel(int index, char* text) const override;
+    // The display mode's text of the target.
     void getDisplay(int index, char* text) const override;
-    void getLongDisplay(int index, char* text) const override;
-    int getParameterCount() const override { return 1; }
+
+protected:
+    // A new setting: the glide heads for it from the next block on.
+    void parameterChanged(int index) override;
 
 private:
     enum State
@@ -65,31 +62,22 @@ private:
         kSteady = 2,
     };
 
-    float mapSetting(float setting) const;
+    // Every glide steps by this fraction of the way to a point this far past its target.
+    static constexpr float kCoefficient = 0.0002f;
+    static constexpr float kOvershoot = 0.00001f;
+
     void fillOutput(float value);
 
     // Parameters
     Relaxed<float> sampleRate;
-    Relaxed<float> normalized;
-    const float defaultNormalized;
-
-    // Glide state (audio thread, or the engine with its render lock held)
-    float current;
-    Relaxed<float> target;
-    static constexpr float kOvershoot = 0.00001f;
-    bool falling = true;
-    Relaxed<float> scale;
-    const bool squared;
+    FloatParameter setting;
     const DisplayMode displayMode;
+
+    // The glide of the value; the output buffer's state (audio thread, or the engine with its
+    // render lock held).
+    Glide glide;
     State state = kSteady;
-    // Every setValue bumps targetVersion; the audio thread starts a glide when it differs from
-    // the version it last saw.
-    Relaxed<std::uint32_t> targetVersion;
-    std::uint32_t seenVersion = 0;
 
     // Buffers
     float output[kMaxBlockFrames];
-
-    char name[kShortTextSize];
-    char label[kShortTextSize];
 };

@@ -1,6 +1,8 @@
 // The master gain stage.
 #include "components/Vca.h"
 
+#include "base/SampleRate.h"
+
 Vca::Vca()
     : sampleRate(44100.0f), level(true, Smoother::kDisplayDecibels, "M Lvl", "dB", 0.75f, 1.0f)
 {
@@ -8,13 +10,10 @@ Vca::Vca()
 
 void Vca::process(float** inputs, float** outputs, int count)
 {
-    if (count <= 0 || inputs == nullptr || outputs == nullptr)
+    count = limitBlockFrames(count);
+    if (count == 0 || inputs == nullptr || outputs == nullptr)
     {
         return;
-    }
-    if (count > kMaxBlockFrames)
-    {
-        count = kMaxBlockFrames;
     }
     level.process(count);
     const float* gain = level.getOutput();
@@ -32,4 +31,12 @@ void Vca::process(float** inputs, float** outputs, int count)
 void Vca::setValue(int index, float value)
 {
     level.setValue(index, value);
+}
+
+void Vca::setSampleRate(float rateHz)
+{
+    if (isSupportedSampleRate(rateHz))
+    {
+        sampleRate = rateHz;
+    }
 }

@@ -22,7 +22,7 @@ public:
     // Leaves the level and its glide alone.
     void reset() override {}
     float getSampleRate() const override { return sampleRate; }
-    void setSampleRate(float rateHz) override { sampleRate = rateHz; }
+    void setSampleRate(float rateHz) override;
     // Works in place when inputs and outputs are the same channels.
     void process(float** inputs, float** outputs, int count) override;
 

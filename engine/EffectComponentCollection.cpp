@@ -1,6 +1,8 @@
 // Runs a chain of stereo effects in order of addition.
 #include "engine/EffectComponentCollection.h"
 
+#include "base/SampleRate.h"
+
 void EffectComponentCollection::add(IEffectComponent* effect)
 {
     if (effect == nullptr)
@@ -24,6 +26,10 @@ void EffectComponentCollection::reset()
 
 void EffectComponentCollection::setSampleRate(float rateHz)
 {
+    if (!isSupportedSampleRate(rateHz))
+    {
+        return;
+    }
     sampleRate = rateHz;
     for (IEffectComponent* effect : effects)
     {

@@ -10,7 +10,8 @@ public:
     // Brings the component to its silent starting state (buffers, phases, stages).
     virtual void reset() = 0;
     virtual float getSampleRate() const = 0;
-    // Stores the rate in Hz and recomputes what depends on it.
+    // Stores the rate in Hz and recomputes what depends on it. A rate that isSupportedSampleRate
+    // (base/SampleRate.h) refuses is ignored: the component keeps its rate.
     virtual void setSampleRate(float rateHz) = 0;
 };
 

@@ -21,7 +21,7 @@ public:
     // Silences and resets every component, voice, the allocator and the dispatcher.
     virtual void reset() = 0;
     virtual float getSampleRate() const = 0;
-    // A rate checked by the caller (finite, above 0); passed on to every component.
+    // A supported rate (base/SampleRate.h) is passed on to every component; any other is ignored.
     virtual void setSampleRate(float rateHz) = 0;
     virtual MessageDispatcher* getMessageDispatcher() = 0;
     virtual Sonarch::Parameters::BankInterface* getBank() = 0;

@@ -1,10 +1,6 @@
 // Time-ordered MIDI dispatch and the block-rendering loop.
 #include "engine/MessageDispatcher.h"
 
-#include "parameters/IntegerParameter.h"
-#include "parameters/Parameter.h"
-#include "parameters/ParameterFormat.h"
-#include "parameters/TextField.h"
 #include "sonarch/midi/MidiLearn.h"
 
 #include <algorithm>
@@ -27,6 +23,8 @@ constexpr float kDataByteToNormalised = 1.0f / 127.0f;
 constexpr int kBendCentre = 8192;
 constexpr float kBendScale = 1.0f / 8192.0f;
 
+constexpr int kLastChannel = 15;
+
 bool isDataByte(int value)
 {
     return value >= 0 && value <= 127;
@@ -38,11 +36,15 @@ MessageDispatcher::MessageDispatcher(VoiceCollection* voiceCollection,
                                      SynthComponentCollection* globalCollection,
                                      EffectComponentCollection* effectCollection,
                                      Sonarch::Midi::MidiLearn* learn)
-    : channel(0), omni(1), voices(voiceCollection), allocator(voiceAllocator),
-      globalComponents(globalCollection), effects(effectCollection), midiLearn(learn)
+    : channel("", "MIDI CH", "1-16", 0.0f, 0, kLastChannel, 1),
+      omni("", "OMNI", "On/Off", 1.0f, "Off", "On"), voices(voiceCollection),
+      allocator(voiceAllocator), globalComponents(globalCollection), effects(effectCollection),
+      midiLearn(learn)
 {
-    resetParameter(0);
-    resetParameter(1);
+    channel.storeSteps();
+    omni.storeSteps();
+    addParameter(channel);
+    addParameter(omni);
 }
 
 void MessageDispatcher::addControllable(IControllable* controllable)
@@ -133,7 +135,7 @@ void MessageDispatcher::dispatch(const MidiEvent& event)
 {
     const int status = event.status & 0xFF;
     const int messageChannel = status & 0x0F;
-    const bool channelMatches = omni == 1 || messageChannel == channel;
+    const bool channelMatches = omni.getBool() || messageChannel == channel.getInt();
     const int first = event.firstData;
     const int second = event.secondData;
     switch (status & 0xF0)
@@ -192,9 +194,9 @@ void MessageDispatcher::dispatchControlChange(int messageChannel, bool channelMa
     // bank and the editor are not told.
     if (controller == kOmniOff || controller == kOmniOn)
     {
-        if (messageChannel == channel)
+        if (messageChannel == channel.getInt())
         {
-            omni = controller == kOmniOn ? 1 : 0;
+            omni.setValue(controller == kOmniOn ? 1.0f : 0.0f);
         }
         return;
     }
@@ -222,92 +224,5 @@ void MessageDispatcher::reset()
     if (effects != nullptr)
     {
         effects->reset();
-    }
-}
-
-void MessageDispatcher::resetParameter(int index)
-{
-    if (index == 0)
-    {
-        setValue(0, 0.0f);
-    }
-    else if (index == 1)
-    {
-        setValue(1, 1.0f);
-    }
-}
-
-float MessageDispatcher::getValue(int index) const
-{
-    if (index == 0)
-    {
-        return static_cast<float>(channel) / static_cast<float>(kChannelCount - 1);
-    }
-    if (index == 1)
-    {
-        return omni == 1 ? 1.0f : 0.0f;
-    }
-    return 0.0f;
-}
-
-void MessageDispatcher::setValue(int index, float value)
-{
-    if (index == 0)
-    {
-        const float valueNorm = sanitizeNormalised(value, 0.0f);
-        channel = roundHalfAway(valueNorm * static_cast<float>(kChannelCount - 1));
-    }
-    else if (index == 1)
-    {
-        const float valueNorm = sanitizeNormalised(value, 1.0f);
-        omni = valueNorm >= 0.5f ? 1 : 0;
-    }
-}
-
-void MessageDispatcher::getName(int index, char* text) const
-{
-    if (index == 0)
-    {
-        copyShortText(text, "MIDI CH");
-    }
-    else if (index == 1)
-    {
-        copyShortText(text, "OMNI");
-    }
-}
-
-void MessageDispatcher::getLabel(int index, char* text) const
-{
-    if (index == 0)
-    {
-        copyShortText(text, "1-16");
-    }
-    else if (index == 1)
-    {
-        copyShortText(text, "On/Off");
-    }
-}
-
-void MessageDispatcher::getDisplay(int index, char* text) const
-{
-    if (index == 0)
-    {
-        formatShortText(text, "%d", static_cast<int>(channel) + 1);
-    }
-    else if (index == 1)
-    {
-        copyShortText(text, omni == 1 ? "On" : "Off");
-    }
-}
-
-void MessageDispatcher::getLongDisplay(int index, char* text) const
-{
-    if (index == 0)
-    {
-        formatLongText(text, "%d", static_cast<int>(channel) + 1);
-    }
-    else if (index == 1)
-    {
-        copyText(text, omni == 1 ? "On" : "Off", kLongTextSize);
     }
 }

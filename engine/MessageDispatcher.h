@@ -1,16 +1,17 @@
 // Time-ordered MIDI dispatch and the block-rendering loop; the MIDI channel and omni settings.
 #pragma once
 
+#include "base/Mutex.h"
 #include "engine/EffectComponentCollection.h"
 #include "engine/IControllable.h"
 #include "engine/MidiEvent.h"
 #include "engine/MidiEventQueue.h"
-#include "engine/Mutex.h"
 #include "engine/SynthComponentCollection.h"
 #include "engine/VoiceAllocator.h"
 #include "engine/VoiceCollection.h"
-#include "parameters/IProgrammable.h"
-#include "parameters/Relaxed.h"
+#include "parameters/BooleanParameter.h"
+#include "parameters/IntegerParameter.h"
+#include "parameters/ParameterList.h"
 
 #include <vector>
 
@@ -31,11 +32,12 @@ class MidiLearn;
 // 0..127 is dropped (a note-off with such a velocity still ends its note, with velocity 0).
 //
 // Parameters: "MIDI CH" (index 0, channel 1..16 listened to) and "OMNI" (index 1, all channels).
+// Both read back the setting in use: the channel as channel / 15, omni as 0 or 1.
 //
 // Threads: enqueue and render run on the audio thread, reset also on the user-interface thread;
 // all three take the dispatcher's lock, render for the whole block, so a reset never lands inside
 // a block. The allocator's lock is taken inside it. Parameter writes are plain stores.
-class MessageDispatcher : public IProgrammable
+class MessageDispatcher : public ParameterList
 {
 public:
     // All pointers are borrowed and outlive the dispatcher; voices and allocator are required,
@@ -61,31 +63,20 @@ public:
     // Drops the pending messages and resets voices, allocator, global components and effects.
     void reset();
 
-    void resetParameter(int index) override;
-    float getValue(int index) const override;
-    void setValue(int index, float value) override;
-    void getName(int index, char* text) const override;
-    void getLabel(int index, char* text) const override;
-    void getDisplay(int index, char* text) const override;
-    void getLongDisplay(int index, char* text) const override;
-    int getParameterCount() const override { return 2; }
-
     // The lock held for each rendered block, queued message and reset. The synthesizer holds it
     // around engine-wide changes made from other threads (a new sample rate), so they never land
     // in the middle of a block.
     Mutex& getRenderLock() { return lock; }
 
 private:
-    static constexpr int kChannelCount = 16;
-
     // Renders count frames from offset, in pieces of at most kMaxBlockFrames.
     void renderFrames(float** outputs, int offset, int count);
     void dispatch(const MidiEvent& event);
     void dispatchControlChange(int messageChannel, bool channelMatches, int controller, int value);
 
     // Parameters
-    Relaxed<int> channel;
-    Relaxed<int> omni;
+    IntegerParameter channel;
+    BooleanParameter omni;
 
     // State
     MidiEventQueue events;

@@ -1,6 +1,8 @@
 // Runs a list of mono components as one.
 #include "engine/SynthComponentCollection.h"
 
+#include "base/SampleRate.h"
+
 SynthComponentCollection::SynthComponentCollection() : output{} {}
 
 void SynthComponentCollection::add(ISynthComponent* component)
@@ -26,6 +28,10 @@ void SynthComponentCollection::reset()
 
 void SynthComponentCollection::setSampleRate(float rateHz)
 {
+    if (!isSupportedSampleRate(rateHz))
+    {
+        return;
+    }
     sampleRate = rateHz;
     for (ISynthComponent* component : components)
     {

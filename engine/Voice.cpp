@@ -1,6 +1,8 @@
 // Fan-out of a voice's events to its component lists.
 #include "engine/Voice.h"
 
+#include "base/SampleRate.h"
+
 void Voice::reset()
 {
     for (ISynthComponent* component : components)
@@ -11,6 +13,10 @@ void Voice::reset()
 
 void Voice::setSampleRate(float rateHz)
 {
+    if (!isSupportedSampleRate(rateHz))
+    {
+        return;
+    }
     sampleRate = rateHz;
     for (ISynthComponent* component : components)
     {

@@ -1,9 +1,6 @@
 // Assignment of keys to voices.
 #include "engine/VoiceAllocator.h"
 
-#include "parameters/Parameter.h"
-#include "parameters/TextField.h"
-
 #include <algorithm>
 
 namespace
@@ -31,8 +28,11 @@ void remove(std::vector<Voice*>& list, Voice* voice)
 } // namespace
 
 VoiceAllocator::VoiceAllocator(VoiceCollection* collection)
-    : mode(kPoly), voiceCollection(collection)
+    : ParameterList(true), polyphony("", "Poly", "Poly", 1.0f, "Mono", "Poly"), mode(kPoly),
+      voiceCollection(collection)
 {
+    polyphony.storeSteps();
+    addParameter(polyphony);
     // Room for every voice, so that moving voices between lists never allocates.
     freeVoices.reserve(VoiceCollection::kVoiceCount);
     activeVoices.reserve(VoiceCollection::kVoiceCount);
@@ -216,61 +216,10 @@ void VoiceAllocator::controlChange(int controller, float value)
     sustainedVoices.clear();
 }
 
-void VoiceAllocator::resetParameter(int index)
+void VoiceAllocator::parameterChanged(int /*index*/)
 {
-    setValue(index, 1.0f);
-}
-
-float VoiceAllocator::getValue(int index) const
-{
-    if (index != 0)
-    {
-        return 0.0f;
-    }
-    return mode == kPoly ? 1.0f : 0.0f;
-}
-
-void VoiceAllocator::setValue(int index, float value)
-{
-    if (index != 0)
-    {
-        return;
-    }
-    const float valueNorm = sanitizeNormalised(value, 1.0f);
     ScopedLock guard(lock);
-    mode = valueNorm >= 0.5f ? kPoly : kMono;
+    mode = polyphony.getBool() ? kPoly : kMono;
     clearAssignments();
     resetPending = true;
-}
-
-void VoiceAllocator::getName(int index, char* text) const
-{
-    if (index == 0)
-    {
-        copyShortText(text, "Poly");
-    }
-}
-
-void VoiceAllocator::getLabel(int index, char* text) const
-{
-    if (index == 0)
-    {
-        copyShortText(text, "Poly");
-    }
-}
-
-void VoiceAllocator::getDisplay(int index, char* text) const
-{
-    if (index == 0)
-    {
-        copyShortText(text, mode == kPoly ? "Poly" : "Mono");
-    }
-}
-
-void VoiceAllocator::getLongDisplay(int index, char* text) const
-{
-    if (index == 0)
-    {
-        copyText(text, mode == kPoly ? "Poly" : "Mono", kLongTextSize);
-    }
 }

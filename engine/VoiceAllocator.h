@@ -1,11 +1,11 @@
 // Assigns keys to the sixteen voices: polyphonic or monophonic playing, stealing, sustain pedal.
 #pragma once
 
+#include "base/Mutex.h"
 #include "engine/IControllable.h"
-#include "engine/Mutex.h"
 #include "engine/VoiceCollection.h"
-#include "parameters/IProgrammable.h"
-#include "parameters/Relaxed.h"
+#include "parameters/BooleanParameter.h"
+#include "parameters/ParameterList.h"
 
 #include <array>
 #include <vector>
@@ -17,8 +17,8 @@
 // stack of held keys. A new key takes the first free voice, else the first sustained one, else
 // the oldest active one (stolen without a release).
 //
-// The one parameter, "Poly" (index 0): polyphonic from 0.5 upwards. Every write, also one that
-// keeps the mode, ends all notes and silences all voices.
+// The one parameter, "Poly" (index 0): polyphonic from 0.5 upwards, read back as 0 or 1. Every
+// write or reset, also one that keeps the mode, ends all notes and silences all voices.
 //
 // Threads and locks: noteOn, noteOff, controlChange, reset and applyPendingReset run on the audio
 // thread inside the dispatcher's lock and then take this allocator's lock (order: dispatcher,
@@ -31,7 +31,7 @@
 // the dispatcher calls at the start of every block, and before anything else in noteOn, noteOff
 // and controlChange, so that no note started after the write is cut by the late reset. The
 // voices therefore fall silent from the next block or the next note event, whichever comes first.
-class VoiceAllocator : public IControllable, public IProgrammable
+class VoiceAllocator : public IControllable, public ParameterList
 {
 public:
     static constexpr int kNoteCount = 128;
@@ -63,14 +63,9 @@ public:
     // voice in collection order.
     void controlChange(int controller, float value) override;
 
-    void resetParameter(int index) override;
-    float getValue(int index) const override;
-    void setValue(int index, float value) override;
-    void getName(int index, char* text) const override;
-    void getLabel(int index, char* text) const override;
-    void getDisplay(int index, char* text) const override;
-    void getLongDisplay(int index, char* text) const override;
-    int getParameterCount() const override { return 1; }
+protected:
+    // A write of "Poly": the mode changes under the lock and the voices are to be reset.
+    void parameterChanged(int index) override;
 
 private:
     static constexpr int kMono = 0;
@@ -92,7 +87,10 @@ private:
     void removeHeldNote(int note);
 
     // Parameters
-    Relaxed<int> mode;
+    BooleanParameter polyphony;
+
+    // The mode the lists are built for: the setting, taken over under the lock
+    int mode;
 
     // Voices (borrowed)
     VoiceCollection* voiceCollection;

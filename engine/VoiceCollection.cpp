@@ -1,6 +1,8 @@
 // The sixteen voices of the synthesizer as one component.
 #include "engine/VoiceCollection.h"
 
+#include "base/SampleRate.h"
+
 VoiceCollection::VoiceCollection(IVoiceFactory& factory)
 {
     for (auto& voice : voices)
@@ -30,6 +32,10 @@ void VoiceCollection::reset()
 
 void VoiceCollection::setSampleRate(float rateHz)
 {
+    if (!isSupportedSampleRate(rateHz))
+    {
+        return;
+    }
     sampleRate = rateHz;
     for (auto& voice : voices)
     {

@@ -1,6 +1,7 @@
-// Writing the stored form of programs and of the bank.
+// Writing and reading the stored form of programs and of the bank.
 #include "instrument/BankImage.h"
 
+using Sonarch::Parameters::ChunkReader;
 using Sonarch::Parameters::ChunkWriter;
 
 void writeProgramRecord(ChunkWriter& writer, const ProgramRecord& record)
@@ -22,4 +23,44 @@ void writeBankImage(ChunkWriter& writer, const BankImage& image)
     {
         writeProgramRecord(writer, record);
     }
+}
+
+namespace
+{
+// The fields of a record, in the order written; the caller has checked that they all remain.
+void readRecordFields(ChunkReader& reader, ProgramRecord& record)
+{
+    reader.readInt32(record.version);
+    reader.read(record.identifier, kBankTextBytes);
+    reader.read(record.name, kBankTextBytes);
+    for (float& value : record.values)
+    {
+        reader.readFloat32(value);
+    }
+}
+} // namespace
+
+bool readProgramRecord(ChunkReader& reader, ProgramRecord& record)
+{
+    if (reader.getRemaining() < static_cast<std::size_t>(kProgramRecordBytes))
+    {
+        return false;
+    }
+    readRecordFields(reader, record);
+    return true;
+}
+
+bool readBankImage(ChunkReader& reader, BankImage& image)
+{
+    if (reader.getRemaining() < static_cast<std::size_t>(kBankImageBytes))
+    {
+        return false;
+    }
+    reader.readInt32(image.version);
+    reader.read(image.identifier, kBankTextBytes);
+    for (ProgramRecord& record : image.programs)
+    {
+        readRecordFields(reader, record);
+    }
+    return true;
 }

@@ -1,6 +1,8 @@
-// The stored form of the bank: one record per program and the image of all 128.
+// The stored form of the bank: one record per program and the image of all 128, with its readers
+// and writers and the constants of the layout.
 #pragma once
 
+#include "sonarch/parameters/ChunkReader.h"
 #include "sonarch/parameters/ChunkWriter.h"
 
 #include <cstddef>
@@ -12,6 +14,17 @@ constexpr int kProgramValueSlots = 128;
 constexpr int kBankProgramSlots = 128;
 constexpr int kProgramRecordBytes = 772;
 constexpr int kBankImageBytes = 98948;
+
+// The version at the head of the image and of every record this plug-in writes, and the plug-in's
+// own version: a host's bank or program file from a later version is refused.
+constexpr std::int32_t kChunkVersion = 1510;
+// Bank chunks from this version on carry the MIDI-learn table after the image; older ones (the
+// factory bank's 1000) end with the image.
+constexpr std::int32_t kFirstVersionWithMidiLearn = 1500;
+// The identifiers written into the image and its records, and the name of a program never named.
+constexpr const char* kBankIdentifier = "Tavrel Bank";
+constexpr const char* kProgramIdentifier = "Tavrel Program";
+constexpr const char* kUnnamedProgram = "Blank";
 
 // One program: 4 + 128 + 128 + 128 x 4 = 772 bytes. In a chunk every integer and float is
 // little-endian whatever the target, so chunks are written and read field by field; the struct
@@ -48,3 +61,8 @@ static_assert(offsetof(BankImage, programs) == 132);
 // Appends a record or the whole image in the stored form: little-endian, field by field.
 void writeProgramRecord(Sonarch::Parameters::ChunkWriter& writer, const ProgramRecord& record);
 void writeBankImage(Sonarch::Parameters::ChunkWriter& writer, const BankImage& image);
+// Reads a record or the whole image as the writers above wrote it, field by field. When fewer
+// bytes remain than the stored form takes, nothing is read and the result is false. Texts are
+// taken as stored: a field need not hold a terminator.
+bool readProgramRecord(Sonarch::Parameters::ChunkReader& reader, ProgramRecord& record);
+bool readBankImage(Sonarch::Parameters::ChunkReader& reader, BankImage& image);

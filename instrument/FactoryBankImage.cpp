@@ -1,10 +1,10 @@
 // Assembles the built-in factory bank from its source data.
 #include "instrument/FactoryBankImage.h"
 
+#include "base/TextField.h"
 #include "instrument/BankImage.h"
 #include "instrument/FactoryBank.h"
 #include "instrument/TavrelBank.h"
-#include "parameters/TextField.h"
 #include "sonarch/parameters/BankInterface.h"
 #include "sonarch/parameters/ChunkWriter.h"
 
@@ -16,7 +16,7 @@ std::vector<std::uint8_t> buildFactoryBankImage(Sonarch::Parameters::BankInterfa
     auto image = std::make_unique<BankImage>();
     std::memset(image.get(), 0, sizeof(BankImage));
     image->version = kFactoryBankVersion;
-    copyText(image->identifier, TavrelBank::kBankIdentifier, kBankTextBytes);
+    copyText(image->identifier, kBankIdentifier, kBankTextBytes);
 
     const int parameterCount = bank.getParameterCount();
     float defaults[kProgramValueSlots] = {};
@@ -31,11 +31,11 @@ std::vector<std::uint8_t> buildFactoryBankImage(Sonarch::Parameters::BankInterfa
     {
         ProgramRecord& record = image->programs[p];
         record.version = kFactoryBankVersion;
-        copyText(record.identifier, TavrelBank::kProgramIdentifier, kBankTextBytes);
+        copyText(record.identifier, kProgramIdentifier, kBankTextBytes);
         std::memcpy(record.values, defaults, sizeof(defaults));
         if (p >= programCount)
         {
-            copyText(record.name, "Blank", kBankTextBytes);
+            copyText(record.name, kUnnamedProgram, kBankTextBytes);
             continue;
         }
         copyText(record.name, programs[p].name, kBankTextBytes);

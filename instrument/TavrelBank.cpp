@@ -3,20 +3,16 @@
 
 #include "instrument/ParameterNames.h"
 
+#include <algorithm>
 #include <cstring>
-#include <vector>
+#include <iterator>
+#include <memory>
 
 using Sonarch::Parameters::ChunkReader;
 using Sonarch::Parameters::ChunkWriter;
 
 namespace
 {
-
-// Byte offsets inside a stored program record.
-constexpr int kRecordNameOffset = 132;
-constexpr int kRecordValuesOffset = 260;
-// Byte offset of the first program record inside the bank image.
-constexpr int kImageProgramsOffset = 132;
 
 // Clears the whole 128-byte field before copying, so that no bytes of an earlier, longer text
 // linger behind the terminator and chunks depend on the current texts only. At most 127
@@ -27,25 +23,12 @@ void storeText(char* field, const char* text)
     copyText(field, text, kBankTextBytes);
 }
 
-float readFloat32(const std::uint8_t* bytes)
-{
-    const std::uint32_t bits =
-        static_cast<std::uint32_t>(bytes[0]) | (static_cast<std::uint32_t>(bytes[1]) << 8) |
-        (static_cast<std::uint32_t>(bytes[2]) << 16) | (static_cast<std::uint32_t>(bytes[3]) << 24);
-    float value = 0.0f;
-    std::memcpy(&value, &bits, sizeof(value));
-    return value;
-}
-
 // Takes name and values from a stored record; version and identifier are not kept.
-void loadRecord(ProgramRecord& record, const std::uint8_t* bytes)
+void takeNameAndValues(ProgramRecord& record, const ProgramRecord& stored)
 {
-    // The field may lack a terminator: storeText reads at most its first 127 bytes.
-    storeText(record.name, reinterpret_cast<const char*>(bytes + kRecordNameOffset));
-    for (int i = 0; i < kProgramValueSlots; ++i)
-    {
-        record.values[i] = readFloat32(bytes + kRecordValuesOffset + 4 * i);
-    }
+    // The stored name may lack a terminator: storeText reads at most its first 127 bytes.
+    storeText(record.name, stored.name);
+    std::copy(std::begin(stored.values), std::end(stored.values), std::begin(record.values));
 }
 
 } // namespace
@@ -54,13 +37,13 @@ TavrelBank::TavrelBank(IProgrammable* synthesizer)
     : synth(synthesizer), image{}, currentProgram(0),
       longNames(kParameterLongNames), name{}, label{}, display{}, longDisplay{}
 {
-    image.version = kVersion;
+    image.version = kChunkVersion;
     storeText(image.identifier, kBankIdentifier);
     for (ProgramRecord& record : image.programs)
     {
-        record.version = kVersion;
+        record.version = kChunkVersion;
         storeText(record.identifier, kProgramIdentifier);
-        storeText(record.name, kInitialProgramName);
+        storeText(record.name, kUnnamedProgram);
     }
     fillFromSynthesizer();
 }
@@ -246,13 +229,12 @@ const char* TavrelBank::getParameterLongDisplay(int index)
 
 bool TavrelBank::setProgramChunk(ChunkReader& reader)
 {
-    if (reader.getRemaining() < static_cast<std::size_t>(kProgramRecordBytes))
+    ProgramRecord stored;
+    if (!readProgramRecord(reader, stored))
     {
         return false;
     }
-    std::uint8_t bytes[kProgramRecordBytes];
-    reader.read(bytes, sizeof(bytes));
-    loadRecord(image.programs[currentProgram], bytes);
+    takeNameAndValues(image.programs[currentProgram], stored);
     applyCurrentProgram();
     return true;
 }
@@ -264,16 +246,14 @@ void TavrelBank::getProgramChunk(ChunkWriter& writer)
 
 bool TavrelBank::setBankChunk(ChunkReader& reader)
 {
-    if (reader.getRemaining() < static_cast<std::size_t>(kBankImageBytes))
+    const auto stored = std::make_unique<BankImage>();
+    if (!readBankImage(reader, *stored))
     {
         return false;
     }
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(kBankImageBytes));
-    reader.read(bytes.data(), bytes.size());
     for (int p = 0; p < kBankProgramSlots; ++p)
     {
-        loadRecord(image.programs[p],
-                   bytes.data() + kImageProgramsOffset + kProgramRecordBytes * p);
+        takeNameAndValues(image.programs[p], stored->programs[p]);
     }
     applyCurrentProgram();
     return true;

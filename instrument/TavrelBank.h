@@ -1,10 +1,10 @@
 // The synthesizer's bank of 128 programs, over its top-level parameter collection.
 #pragma once
 
+#include "base/Relaxed.h"
+#include "base/TextField.h"
 #include "instrument/BankImage.h"
 #include "parameters/IProgrammable.h"
-#include "parameters/Relaxed.h"
-#include "parameters/TextField.h"
 #include "sonarch/parameters/BankBase.h"
 
 // Holds the programs in the stored layout; the chunks are this image serialised field by field.
@@ -19,11 +19,6 @@
 class TavrelBank : public Sonarch::Parameters::BankBase
 {
 public:
-    static constexpr int kVersion = 1510;
-    static constexpr const char* kBankIdentifier = "Tavrel Bank";
-    static constexpr const char* kProgramIdentifier = "Tavrel Program";
-    static constexpr const char* kInitialProgramName = "Blank";
-
     // Every program takes the synthesizer's current values; synth is borrowed and not null.
     explicit TavrelBank(IProgrammable* synthesizer);
     // Stores the synthesizer's current values in every program. The constructor does it once; an

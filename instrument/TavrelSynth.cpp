@@ -1,6 +1,7 @@
 // The synthesizer: construction order, wiring and the engine-wide operations.
 #include "instrument/TavrelSynth.h"
 
+#include "base/SampleRate.h"
 #include "engine/MessageDispatcher.h"
 #include "instrument/TavrelVoiceFactory.h"
 #include "sonarch/midi/MidiLearn.h"
@@ -8,7 +9,6 @@
 namespace
 {
 constexpr std::int32_t kUniqueId = 0x5476726C; // 'Tvrl'
-constexpr std::int32_t kVersion = 1510;
 
 PluginInfo makePluginInfo()
 {
@@ -17,7 +17,8 @@ PluginInfo makePluginInfo()
     copyText(made.effectName, "Tavrel", sizeof(made.effectName));
     copyText(made.vendor, "Kelmore Sound Design", sizeof(made.vendor));
     copyText(made.product, "Tavrel", sizeof(made.product));
-    made.version = kVersion;
+    // The plug-in's version is the one its chunks carry.
+    made.version = kChunkVersion;
     return made;
 }
 } // namespace
@@ -84,7 +85,12 @@ void TavrelSynth::reset()
 
 void TavrelSynth::setSampleRate(float rateHz)
 {
+    if (!isSupportedSampleRate(rateHz))
+    {
+        return;
+    }
     ScopedLock guard(dispatcher->getRenderLock());
+    sampleRate = rateHz;
     globalComponents.setSampleRate(rateHz);
     effects.setSampleRate(rateHz);
     voices.setSampleRate(rateHz);

@@ -6,6 +6,7 @@
 #include "components/Lfo.h"
 #include "components/Overdrive.h"
 #include "components/Panner.h"
+#include "components/PannerProgrammer.h"
 #include "components/Smoother.h"
 #include "components/Vca.h"
 #include "engine/EffectComponentCollection.h"
@@ -15,7 +16,6 @@
 #include "engine/VoiceAllocator.h"
 #include "engine/VoiceCollection.h"
 #include "instrument/TavrelBank.h"
-#include "parameters/PannerProgrammer.h"
 #include "parameters/ProgrammableCollection.h"
 
 #include <memory>

@@ -4,15 +4,15 @@
 
 #include "components/AdsrEnvelope.h"
 #include "components/Filter.h"
+#include "components/FilterProgrammer.h"
 #include "components/NoiseGenerator.h"
+#include "components/OscProgrammer.h"
 #include "components/Oscillator.h"
 #include "components/Ramper.h"
 #include "components/SlewLimiter.h"
 #include "engine/IAdsrEnvelopeObserver.h"
 #include "engine/RandomGenerator.h"
 #include "engine/Voice.h"
-#include "parameters/FilterProgrammer.h"
-#include "parameters/OscProgrammer.h"
 
 class Lfo;
 class Smoother;

@@ -7,6 +7,16 @@ BooleanParameter::BooleanParameter(const char* prefix, const char* parameterName
     update();
 }
 
+BooleanParameter::BooleanParameter(const char* prefix, const char* parameterName,
+                                   const char* unitLabel, float defaultNorm, const char* offName,
+                                   const char* onName)
+    : Parameter(prefix, parameterName, unitLabel, defaultNorm), boolValue(false)
+{
+    copyShortText(offText, offName);
+    copyShortText(onText, onName);
+    update();
+}
+
 void BooleanParameter::update()
 {
     boolValue = value >= 0.5f;

@@ -1,7 +1,7 @@
 // An integer that selects one item of a table of texts.
 #include "parameters/EnumParameter.h"
 
-#include "parameters/TextField.h"
+#include "base/TextField.h"
 
 EnumParameter::EnumParameter(const char* prefix, const char* parameterName, const char* unitLabel,
                              float defaultNorm, int maxValue, const char* const* itemTexts,

@@ -14,7 +14,14 @@ FloatParameter::FloatParameter(const char* prefix, const char* parameterName, co
 void FloatParameter::update()
 {
     const float v = value;
-    realValue = squared ? min + range * v * v : min + range * v;
+    const float span = range;
+    realValue = squared ? min + span * v * v : min + span * v;
+}
+
+void FloatParameter::setMaximum(float maxValue)
+{
+    range = maxValue - min;
+    update();
 }
 
 void FloatParameter::getDisplay(char* text) const

@@ -14,11 +14,14 @@ public:
     // "%.3f" of the mapped value.
     void getDisplay(char* text) const override;
 
+    // A new maximum maps the current value anew (a smoother scaled by a delay line's length).
+    void setMaximum(float maxValue);
+
 protected:
     void update() override;
 
     Relaxed<float> realValue;
     const float min;
-    const float range;
+    Relaxed<float> range;
     const bool squared;
 };

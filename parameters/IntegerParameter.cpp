@@ -13,9 +13,9 @@ int roundHalfAway(float x)
 
 IntegerParameter::IntegerParameter(const char* prefix, const char* parameterName,
                                    const char* unitLabel, float defaultNorm, int minValue,
-                                   int maxValue)
+                                   int maxValue, int displayOffset)
     : Parameter(prefix, parameterName, unitLabel, defaultNorm), intValue(0), min(minValue),
-      range(maxValue - minValue)
+      range(maxValue - minValue), shownOffset(displayOffset)
 {
     update();
 }
@@ -26,7 +26,12 @@ void IntegerParameter::update()
     intValue = roundHalfAway(x);
 }
 
+float IntegerParameter::getStepValue() const
+{
+    return static_cast<float>(getInt() - min) / static_cast<float>(range);
+}
+
 void IntegerParameter::getDisplay(char* text) const
 {
-    formatShortText(text, "%d", getInt());
+    formatShortText(text, "%d", getInt() + shownOffset);
 }

@@ -39,6 +39,16 @@ void Parameter::setValue(float newValue)
 {
     value = sanitizeNormalised(newValue, defaultValue);
     update();
+    if (storesSteps)
+    {
+        value = getStepValue();
+    }
+}
+
+void Parameter::storeSteps()
+{
+    storesSteps = true;
+    setValue(value);
 }
 
 void Parameter::getName(char* text) const

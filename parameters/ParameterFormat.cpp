@@ -1,7 +1,7 @@
 // printf-style formatting into the 8-byte and 24-byte text fields.
 #include "parameters/ParameterFormat.h"
 
-#include "parameters/TextField.h"
+#include "base/TextField.h"
 
 #include <cmath>
 #include <cstdarg>

@@ -1,7 +1,7 @@
 // IProgrammable over a component's own parameters.
 #include "parameters/ParameterList.h"
 
-#include "parameters/TextField.h"
+#include "base/TextField.h"
 
 #include <cassert>
 
@@ -19,6 +19,10 @@ void ParameterList::resetParameter(int index)
     if (isIndex(index))
     {
         parameters[index]->resetToDefault();
+        if (reactsToReset)
+        {
+            parameterChanged(index);
+        }
     }
 }
 

@@ -10,11 +10,14 @@
 class ParameterList : public IProgrammable
 {
 public:
-    ParameterList() = default;
+    // A list that reacts to a reset as to a write of the default (parameterChanged runs too);
+    // otherwise a reset changes the parameter only.
+    explicit ParameterList(bool reactToReset = false) : reactsToReset(reactToReset) {}
     ParameterList(const ParameterList&) = delete;
     ParameterList& operator=(const ParameterList&) = delete;
 
-    // Resets the parameter only: the component is not told (nothing it derived is redone).
+    // Resets the parameter; the component is told only if it reacts to resets (otherwise nothing
+    // it derived is redone).
     void resetParameter(int index) override;
     float getValue(int index) const override;
     // Stores the value in the parameter, then calls parameterChanged(index).
@@ -37,4 +40,5 @@ protected:
 private:
     IParameter* parameters[kMaxParameters] = {};
     int listed = 0;
+    const bool reactsToReset;
 };

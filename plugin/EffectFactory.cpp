@@ -1,9 +1,35 @@
-// Builds the plug-in instance that the exported entry hands to the host.
+// Builds the plug-in instance that the exported entry hands to the host, and sets up what the
+// library keeps while it is loaded.
 #include "instrument/TavrelSynth.h"
 #include "plugin/SynthEffect.h"
 #include "vst/VstEntry.h"
 
+#ifdef _WIN32
+#include "sonarch/gui/win32/Window.h"
+#endif
+
 #include <memory>
+
+// The editor's one window class, registered for as long as the library is loaded: without it no
+// editor could open.
+bool attachLibrary(void* module)
+{
+#ifdef _WIN32
+    return Sonarch::Gui::registerWindowClass(static_cast<HINSTANCE>(module));
+#else
+    (void)module;
+    return true;
+#endif
+}
+
+void detachLibrary(void* module)
+{
+#ifdef _WIN32
+    Sonarch::Gui::unregisterWindowClass(static_cast<HINSTANCE>(module));
+#else
+    (void)module;
+#endif
+}
 
 AudioEffect* createEffectInstance(audioMasterCallback audioMaster)
 {

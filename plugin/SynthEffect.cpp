@@ -1,10 +1,11 @@
 // The plug-in object.
 #include "plugin/SynthEffect.h"
 
+#include "base/TextField.h"
 #include "engine/MessageDispatcher.h"
 #include "engine/MidiEvent.h"
+#include "instrument/BankImage.h"
 #include "instrument/FactoryBankImage.h"
-#include "parameters/TextField.h"
 #include "sonarch/midi/MidiLearn.h"
 #include "sonarch/parameters/BankInterface.h"
 #include "sonarch/parameters/ChunkReader.h"
@@ -18,12 +19,6 @@ namespace
 using Sonarch::Parameters::BankInterface;
 using Sonarch::Parameters::ChunkReader;
 
-constexpr std::size_t kProgramChunkCapacity = 772;
-constexpr std::size_t kBankChunkCapacity = 98948;
-// Bank chunks from this version on carry the MIDI-learn table after the bank image.
-constexpr std::int32_t kFirstVersionWithMidiLearn = 1500;
-// The newest chunk version this plug-in writes, and so the newest it accepts from a host.
-constexpr VstInt32 kChunkVersion = 1510;
 // Time information wanted from the host: transport playing, song position and tempo.
 constexpr VstInt32 kTimeInfoFilter = kVstTransportPlaying | kVstPpqPosValid | kVstTempoValid;
 
@@ -52,13 +47,9 @@ SynthEffect::SynthEffect(ISynthesizer* ownedSynthesizer, audioMasterCallback hos
                    bankOf(ownedSynthesizer)->getParameterCount()),
       synthesizer(ownedSynthesizer), messageDispatcher(ownedSynthesizer->getMessageDispatcher()),
       bank(ownedSynthesizer->getBank()), midiLearn(ownedSynthesizer->getMidiLearn()),
-      info(ownedSynthesizer->getPluginInfo()), programChunk(kProgramChunkCapacity),
-      bankChunk(kBankChunkCapacity)
+      info(ownedSynthesizer->getPluginInfo()), programChunk(kProgramRecordBytes),
+      bankChunk(kBankImageBytes)
 {
-    if (hostCallback == nullptr)
-    {
-        return;
-    }
     setFlag(effFlagsCanReplacing | effFlagsProgramChunks | effFlagsIsSynth, true);
     setUniqueID(info.uniqueID);
     setNumInputs(0);

@@ -22,9 +22,9 @@ class MidiLearn;
 class SynthEffect : public AudioEffectX, public Sonarch::Parameters::BankListener
 {
 public:
-    // Takes ownership of the synthesizer. With a host callback the descriptor is completed, the
-    // factory bank is loaded and the object listens to the bank; without one (a test without a
-    // host) those steps are skipped.
+    // Takes ownership of the synthesizer, completes the descriptor, loads the factory bank and
+    // listens to the bank. The entry builds instances only for a host that answers the version
+    // question, so hostCallback is never null here (the base's host calls would answer 0).
     SynthEffect(ISynthesizer* synthesizer, audioMasterCallback hostCallback);
     ~SynthEffect() override;
 

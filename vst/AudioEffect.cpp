@@ -1,11 +1,11 @@
 // The descriptor's C entry functions, the base opcode table and the host calls.
 #include "vst/AudioEffect.h"
 
-#include "parameters/TextField.h"
+#include "base/SampleRate.h"
+#include "base/TextField.h"
 #include "vst/AEffEditor.h"
 #include "vst/ScopedDenormalFlush.h"
 
-#include <cmath>
 #include <cstdint>
 #include <cstring>
 
@@ -13,9 +13,6 @@ namespace
 {
 
 constexpr VstInt32 kIdentifyMagic = vstFourCc('N', 'v', 'E', 'f');
-
-// The highest sample rate accepted from a host; anything above is treated as a damaged value.
-constexpr float kMaxSampleRate = 384000.0f;
 
 // Text operations write into a scratch field first and hand the host at most its field size, so
 // that no derived class can write past the host's buffer.
@@ -101,11 +98,6 @@ float VSTCALLBACK getParameterEntry(AEffect* effect, VstInt32 index)
         return object->getParameter(index);
     }
     return 0.0f;
-}
-
-bool isUsableSampleRate(float rate)
-{
-    return std::isfinite(rate) && rate > 0.0f && rate <= kMaxSampleRate;
 }
 
 } // namespace
@@ -214,7 +206,7 @@ VstIntPtr AudioEffect::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr val
         }
         return 0;
     case effSetSampleRate:
-        if (isUsableSampleRate(opt))
+        if (isSupportedSampleRate(opt))
         {
             setSampleRate(opt);
         }

@@ -1,7 +1,7 @@
 // The extended opcode table and the extended host calls.
 #include "vst/AudioEffectX.h"
 
-#include "parameters/TextField.h"
+#include "base/TextField.h"
 #include "vst/AEffEditor.h"
 
 #include <cmath>
@@ -10,6 +10,8 @@ namespace
 {
 
 constexpr VstInt32 kVstVersion = 2400;
+// Text operations write into a scratch field first and hand the host at most its field size.
+constexpr int kScratchSize = 256;
 
 // effEditKeyDown passes the modifier as a float; a damaged value must not reach an integer cast.
 unsigned char modifierFrom(float opt)
@@ -32,96 +34,41 @@ AudioEffectX::AudioEffectX(audioMasterCallback hostCallback, VstInt32 programCou
 VstIntPtr AudioEffectX::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
                                    float opt)
 {
+    // Every opcode not named here, among them all that a synthesizer without audio inputs,
+    // offline processing, speaker arrangements or MIDI programs has nothing to say to, goes to
+    // the base, which answers 0 to those it does not know either.
     switch (opcode)
     {
     case effProcessEvents:
     {
         auto* events = static_cast<VstEvents*>(ptr);
-        if (events == nullptr || events->numEvents < 0)
-        {
-            return 0;
-        }
-        return processEvents(events);
+        return events != nullptr && events->numEvents >= 0 ? processEvents(events) : 0;
     }
     case effCanBeAutomated:
-        return isParameterIndex(index) && canParameterBeAutomated(index) ? 1 : 0;
-    case effString2Parameter:
-        return 0;
+        // The interface promises automation for every index; only a parameter of this plug-in
+        // is asked whether it may be automated.
+        return !isParameterIndex(index) || canParameterBeAutomated(index) ? 1 : 0;
     case effGetProgramNameIndexed:
-        if (ptr != nullptr && isProgramIndex(index))
-        {
-            char scratch[256] = {};
-            bool ok = getProgramNameIndexed(static_cast<VstInt32>(value), index, scratch);
-            copyText(static_cast<char*>(ptr), scratch, kVstMaxProgNameLen);
-            return ok ? 1 : 0;
-        }
-        return 0;
-    case effGetInputProperties:
-    case effGetOutputProperties:
-        return 0;
+        return dispatchProgramName(index, value, ptr);
     case effGetPlugCategory:
         return getPlugCategory();
-    case effOfflineNotify:
-    case effOfflinePrepare:
-    case effOfflineRun:
-    case effProcessVarIo:
-    case effSetSpeakerArrangement:
-    case effSetBypass:
-        return 0;
     case effGetEffectName:
     case effGetVendorString:
     case effGetProductString:
-    {
-        if (ptr == nullptr)
-        {
-            return 0;
-        }
-        char scratch[256] = {};
-        bool ok = opcode == effGetEffectName     ? getEffectName(scratch)
-                  : opcode == effGetVendorString ? getVendorString(scratch)
-                                                 : getProductString(scratch);
-        copyText(static_cast<char*>(ptr), scratch,
-                 opcode == effGetEffectName ? kVstMaxEffectNameLen : kVstMaxVendorStrLen);
-        return ok ? 1 : 0;
-    }
+        return dispatchPluginText(opcode, ptr);
     case effGetVendorVersion:
         return getVendorVersion();
-    case effVendorSpecific:
-        return 0;
     case effCanDo:
         return ptr != nullptr ? canDo(static_cast<const char*>(ptr)) : 0;
-    case effGetTailSize:
-    case effGetParameterProperties:
-        return 0;
     case effGetVstVersion:
         return kVstVersion;
     case effEditKeyDown:
     case effEditKeyUp:
-    {
-        if (editor == nullptr)
-        {
-            return 0;
-        }
-        VstKeyCode keyCode{};
-        keyCode.character = index;
-        keyCode.virt = static_cast<unsigned char>(value & 0xFF);
-        keyCode.modifier = modifierFrom(opt);
-        bool used =
-            opcode == effEditKeyDown ? editor->onKeyDown(keyCode) : editor->onKeyUp(keyCode);
-        return used ? 1 : 0;
-    }
+        return dispatchKey(opcode, index, value, opt);
     case effSetEditKnobMode:
         return editor != nullptr && editor->setKnobMode(static_cast<VstInt32>(value)) ? 1 : 0;
-    case effGetMidiProgramName:
-        return 0;
     case effGetCurrentMidiProgram:
         return -1;
-    case effGetMidiProgramCategory:
-    case effHasMidiProgramsChanged:
-    case effGetMidiKeyName:
-    case effBeginSetProgram:
-    case effEndSetProgram:
-        return 0;
     case effGetSpeakerArrangement:
         // Both arguments point to a caller's pointer that receives the arrangement: none here.
         if (value != 0)
@@ -133,14 +80,8 @@ VstIntPtr AudioEffectX::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr va
             *static_cast<void**>(ptr) = nullptr;
         }
         return 0;
-    case effShellGetNextPlugin:
-    case effStartProcess:
-    case effStopProcess:
-        return 0;
     case effSetTotalSampleToProcess:
         return value;
-    case effSetPanLaw:
-        return 0;
     case effBeginLoadBank:
     case effBeginLoadProgram:
     {
@@ -151,8 +92,6 @@ VstIntPtr AudioEffectX::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr va
         }
         return opcode == effBeginLoadBank ? beginLoadBank(info) : beginLoadProgram(info);
     }
-    case effSetProcessPrecision:
-        return 0;
     case effGetNumMidiInputChannels:
         return getNumMidiInputChannels();
     case effGetNumMidiOutputChannels:
@@ -160,6 +99,49 @@ VstIntPtr AudioEffectX::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr va
     default:
         return AudioEffect::dispatcher(opcode, index, value, ptr, opt);
     }
+}
+
+VstIntPtr AudioEffectX::dispatchProgramName(VstInt32 index, VstIntPtr category, void* ptr)
+{
+    if (ptr == nullptr || !isProgramIndex(index))
+    {
+        return 0;
+    }
+    char scratch[kScratchSize] = {};
+    const bool ok = getProgramNameIndexed(static_cast<VstInt32>(category), index, scratch);
+    copyText(static_cast<char*>(ptr), scratch, kVstMaxProgNameLen);
+    return ok ? 1 : 0;
+}
+
+VstIntPtr AudioEffectX::dispatchPluginText(VstInt32 opcode, void* ptr)
+{
+    if (ptr == nullptr)
+    {
+        return 0;
+    }
+    char scratch[kScratchSize] = {};
+    const bool ok = opcode == effGetEffectName     ? getEffectName(scratch)
+                    : opcode == effGetVendorString ? getVendorString(scratch)
+                                                   : getProductString(scratch);
+    copyText(static_cast<char*>(ptr), scratch,
+             opcode == effGetEffectName ? kVstMaxEffectNameLen : kVstMaxVendorStrLen);
+    return ok ? 1 : 0;
+}
+
+VstIntPtr AudioEffectX::dispatchKey(VstInt32 opcode, VstInt32 character, VstIntPtr virtualKey,
+                                    float modifier)
+{
+    if (editor == nullptr)
+    {
+        return 0;
+    }
+    VstKeyCode keyCode{};
+    keyCode.character = character;
+    keyCode.virt = static_cast<unsigned char>(virtualKey & 0xFF);
+    keyCode.modifier = modifierFrom(modifier);
+    const bool used =
+        opcode == effEditKeyDown ? editor->onKeyDown(keyCode) : editor->onKeyUp(keyCode);
+    return used ? 1 : 0;
 }
 
 void AudioEffectX::resume()

@@ -16,6 +16,7 @@ public:
 
     // events is not null and numEvents is not negative. Returns 1.
     virtual VstInt32 processEvents(VstEvents* events);
+    // index lies in 0..numParams-1; every other index answers 1 without asking.
     virtual bool canParameterBeAutomated(VstInt32 index);
     // category is ignored by most plug-ins; index lies in 0..numPrograms-1; text holds 24 bytes.
     virtual bool getProgramNameIndexed(VstInt32 category, VstInt32 index, char* text);
@@ -36,4 +37,11 @@ public:
     bool wantEvents(VstInt32 filter = 1);
     VstTimeInfo* getTimeInfo(VstInt32 filter);
     VstInt32 canHostDo(const char* text);
+
+private:
+    // The opcodes with arguments to check or texts to cut to the host's field.
+    VstIntPtr dispatchProgramName(VstInt32 index, VstIntPtr category, void* ptr);
+    VstIntPtr dispatchPluginText(VstInt32 opcode, void* ptr);
+    VstIntPtr dispatchKey(VstInt32 opcode, VstInt32 character, VstIntPtr virtualKey,
+                          float modifier);
 };

@@ -6,8 +6,6 @@
 #include <new>
 
 #ifdef _WIN32
-#include "sonarch/gui/win32/Window.h"
-
 #include <windows.h>
 // The exported names come from the module-definition file alone.
 #define TAVREL_EXPORT extern "C"
@@ -45,18 +43,18 @@ TAVREL_EXPORT AEffect* VSTCALLBACK VSTPluginMain(audioMasterCallback audioMaster
 }
 
 #ifdef _WIN32
-// The export name main is given by the module-definition file. The editor's window class lives as
-// long as the library: without it no editor could open, so a failed registration refuses the load.
+// The export name main is given by the module-definition file. What the product keeps for the
+// library's whole life (the editor's window class) is set up here; its failure refuses the load.
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID /*reserved*/)
 {
     if (reason == DLL_PROCESS_ATTACH)
     {
         moduleHandle = instance;
-        return Sonarch::Gui::registerWindowClass(instance) ? TRUE : FALSE;
+        return attachLibrary(instance) ? TRUE : FALSE;
     }
     if (reason == DLL_PROCESS_DETACH)
     {
-        Sonarch::Gui::unregisterWindowClass(instance);
+        detachLibrary(instance);
     }
     return TRUE;
 }

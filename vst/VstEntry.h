@@ -12,3 +12,9 @@ AudioEffect* createEffectInstance(audioMasterCallback audioMaster);
 
 // The module handle of the loaded library (an HINSTANCE on Windows, null elsewhere).
 void* getModuleHandle();
+
+// Called by the Windows library entry when a process attaches the library and when it detaches
+// it, with the module handle; defined by the product (the editor's window class lives as long as
+// the library). A false answer to attachLibrary refuses the load.
+bool attachLibrary(void* module);
+void detachLibrary(void* module);

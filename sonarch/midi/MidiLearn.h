@@ -1,8 +1,8 @@
 // Bindings of MIDI continuous controllers to parameters, learned or chosen from a list.
 #pragma once
 
-#include "engine/Mutex.h"
-#include "parameters/Relaxed.h"
+#include "base/Mutex.h"
+#include "base/Relaxed.h"
 #include "sonarch/midi/MidiLearnListener.h"
 #include "sonarch/parameters/ChunkReader.h"
 #include "sonarch/parameters/ChunkWriter.h"

@@ -1,7 +1,7 @@
 // A list of borrowed listeners that one thread may notify while another registers or removes.
 #pragma once
 
-#include "engine/Mutex.h"
+#include "base/Mutex.h"
 
 #include <atomic>
 #include <thread>

@@ -1,7 +1,6 @@
 // The chorus: line lengths, the plain delay at depth 0, the sweep, feedback, mix and texts.
 #include "components/Chorus.h"
 
-#include "tests/support/AllocationCounter.h"
 #include "tests/support/Analysis.h"
 #include "tests/support/EffectRender.h"
 
@@ -216,28 +215,6 @@ TEST(ChorusTest, OffLeavesTheChannelsAndSwitchingOnOrResetEmptiesTheLines)
     render(*chorus, afterReset, 512);
     EXPECT_LT(TestAnalysis::peak(afterReset.left.data(), afterReset.frames()), 1e-20);
     EXPECT_LT(TestAnalysis::peak(afterReset.right.data(), afterReset.frames()), 1e-20);
-}
-
-TEST(ChorusTest, SplitRendersEqualOneRenderAndAllocateNothing)
-{
-    auto one = makeChorus(44100.0f, 0.8f, 0.4f, 0.5f);
-    auto pieces = makeChorus(44100.0f, 0.8f, 0.4f, 0.5f);
-    for (Chorus* chorus : {one.get(), pieces.get()})
-    {
-        chorus->setValue(kFrequency, 0.7f);
-        chorus->setValue(kDelay, 0.3f); // gliding during the render
-        chorus->setValue(kMix, 0.6f);
-    }
-    StereoSignal whole(8192);
-    whole.left = noise(8192, 61u, 1.0f);
-    whole.right = noise(8192, 62u, 1.0f);
-    StereoSignal split = whole;
-    TestAllocation::Scope allocations;
-    render(*one, whole, 8192);
-    render(*pieces, split, 100);
-    EXPECT_EQ(allocations.count(), 0);
-    EXPECT_EQ(whole.left, split.left);
-    EXPECT_EQ(whole.right, split.right);
 }
 
 TEST(ChorusTest, ParametersAndTexts)

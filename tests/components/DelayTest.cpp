@@ -1,7 +1,6 @@
 // The stereo echo: mix, feedback, delay times, ping-pong, tempo sync, sample rates and texts.
 #include "components/Delay.h"
 
-#include "tests/support/AllocationCounter.h"
 #include "tests/support/Analysis.h"
 #include "tests/support/EffectRender.h"
 
@@ -257,35 +256,6 @@ TEST(DelayTest, WetLevelGlidesAndArrivesExactly)
         EXPECT_EQ(signal.left.back(), 2.0f) << rate;
         EXPECT_LE(TestAnalysis::peak(signal.left.data(), signal.frames()), 2.0); // no overshoot
     }
-}
-
-TEST(DelayTest, SplitRendersEqualOneRenderAllocateNothingAndResetSilences)
-{
-    auto one = makeDelay(44100.0f, 0.05f, 0.08f, 0.7f, 0.8f);
-    auto pieces = makeDelay(44100.0f, 0.05f, 0.08f, 0.7f, 0.8f);
-    for (Delay* delay : {one.get(), pieces.get()})
-    {
-        delay->setValue(kPingPong, 1.0f);
-        delay->setValue(kLeftTime, 0.03f); // gliding during the render
-        delay->setValue(kMix, 0.5f);
-    }
-    StereoSignal whole(8192);
-    whole.left = noise(8192, 7u, 1.0f);
-    whole.right = noise(8192, 8u, 1.0f);
-    StereoSignal split = whole;
-    TestAllocation::Scope allocations;
-    render(*one, whole, 8192);
-    render(*pieces, split, 61);
-    one->setTempo(100.0);
-    EXPECT_EQ(allocations.count(), 0);
-    EXPECT_EQ(whole.left, split.left);
-    EXPECT_EQ(whole.right, split.right);
-
-    one->reset();
-    StereoSignal silence(96000);
-    render(*one, silence, 512);
-    EXPECT_LT(TestAnalysis::peak(silence.left.data(), silence.frames()), 1e-20);
-    EXPECT_LT(TestAnalysis::peak(silence.right.data(), silence.frames()), 1e-20);
 }
 
 TEST(DelayTest, ParametersAndTextsFollowSync)

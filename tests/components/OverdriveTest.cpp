@@ -1,7 +1,6 @@
 // The oversampled overdrive: pass-through, passband gain, clipping bound, texts and invariants.
 #include "components/Overdrive.h"
 
-#include "tests/support/AllocationCounter.h"
 #include "tests/support/Analysis.h"
 #include "tests/support/EffectRender.h"
 
@@ -97,27 +96,6 @@ TEST(OverdriveTest, CountZeroChangesNothing)
     EXPECT_EQ(sentinel[0], 0.25f);
     EXPECT_EQ(sentinel[1], 0.5f);
     EXPECT_EQ(a.left, b.left);
-}
-
-TEST(OverdriveTest, SplitRendersEqualOneRenderAllocateNothingAndResetSilences)
-{
-    auto one = makeOverdrive(true, 0.7f); // the level glides during the render
-    auto pieces = makeOverdrive(true, 0.7f);
-    StereoSignal whole(8192);
-    whole.left = noise(8192, 3u, 0.9f);
-    StereoSignal split = whole;
-    TestAllocation::Scope allocations;
-    render(*one, whole, 8192);
-    render(*pieces, split, 37);
-    EXPECT_EQ(allocations.count(), 0);
-    EXPECT_EQ(whole.left, split.left);
-
-    // After a reset only the anti-denormal offset remains: far below hearing, never denormal.
-    one->reset();
-    StereoSignal silence(44100);
-    render(*one, silence, 512);
-    EXPECT_LT(TestAnalysis::peak(silence.left.data(), silence.frames()), 1e-20);
-    EXPECT_GT(TestAnalysis::peak(silence.left.data(), silence.frames()), 0.0);
 }
 
 TEST(OverdriveTest, ParametersAndTexts)

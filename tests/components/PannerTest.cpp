@@ -1,7 +1,6 @@
 // The panner: halves while off, the position glide, LFO-driven panning and the texts.
 #include "components/Panner.h"
 
-#include "tests/support/AllocationCounter.h"
 #include "tests/support/EffectRender.h"
 #include "tests/support/ModulationSources.h"
 
@@ -97,26 +96,6 @@ TEST(PannerTest, SourceAtPlusOneFollowsLevelAndPolarity)
     out = renderOnes(*panner, 2, 2);
     EXPECT_FLOAT_EQ(out.right[0], 0.375f);
     EXPECT_FLOAT_EQ(out.right[1], 0.5f);
-}
-
-TEST(PannerTest, SplitRendersEqualOneRenderAndAllocateNothing)
-{
-    auto one = std::make_unique<Panner>();
-    auto pieces = std::make_unique<Panner>();
-    for (Panner* panner : {one.get(), pieces.get()})
-    {
-        panner->setValue(kOn, 1.0f);
-        panner->setValue(kPosition, 0.9f);
-    }
-    StereoSignal whole(6000);
-    whole.left = noise(6000, 11u, 1.0f);
-    StereoSignal split = whole;
-    TestAllocation::Scope allocations;
-    render(*one, whole, 6000);
-    render(*pieces, split, 77);
-    EXPECT_EQ(allocations.count(), 0);
-    EXPECT_EQ(whole.left, split.left);
-    EXPECT_EQ(whole.right, split.right);
 }
 
 TEST(PannerTest, ParametersAndTexts)

@@ -1,6 +1,8 @@
 // The gliding level control: curves, glide times, states and texts.
 #include "components/Smoother.h"
 
+#include "tests/support/BlockRender.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -160,24 +162,6 @@ TEST(SmootherTest, OtherIndexesAndDamagedValuesAreHarmless)
     EXPECT_FLOAT_EQ(level->getTarget(), 1.0f);
 }
 
-namespace
-{
-
-std::vector<float> renderSmoother(Smoother& smoother, int frames, int blockFrames)
-{
-    std::vector<float> out;
-    out.reserve(static_cast<std::size_t>(frames));
-    for (int done = 0; done < frames; done += blockFrames)
-    {
-        const int n = std::min(blockFrames, frames - done);
-        smoother.process(n);
-        out.insert(out.end(), smoother.getOutput(), smoother.getOutput() + n);
-    }
-    return out;
-}
-
-} // namespace
-
 TEST(SmootherTest, TimeConstantIs5000SamplesAtAnySampleRate)
 {
     for (float rate : {44100.0f, 96000.0f, 384000.0f})
@@ -186,7 +170,7 @@ TEST(SmootherTest, TimeConstantIs5000SamplesAtAnySampleRate)
             std::make_unique<Smoother>(false, Smoother::kDisplayValue, "L", "", 0.0f, 1.0f);
         level->setSampleRate(rate);
         level->setValue(0, 1.0f);
-        const auto x = renderSmoother(*level, 15000, 512);
+        const auto x = TestRender::blocks(*level, 15000, 512);
         EXPECT_NEAR(x[4999], 1.0 - std::exp(-1.0), 0.001) << rate;
         EXPECT_NEAR(x[14999], 1.0 - std::exp(-3.0), 0.001) << rate;
     }
@@ -198,20 +182,20 @@ TEST(SmootherTest, SplitRendersEqualOneRender)
     auto pieces = std::make_unique<Smoother>(true, Smoother::kDisplayDecibels, "L", "", 0.1f, 1.0f);
     whole->setValue(0, 0.9f);
     pieces->setValue(0, 0.9f);
-    const auto one = renderSmoother(*whole, 70000, kMaxBlockFrames);
-    EXPECT_EQ(renderSmoother(*pieces, 70000, 1), one);
+    const auto one = TestRender::blocks(*whole, 70000, kMaxBlockFrames);
+    EXPECT_EQ(TestRender::blocks(*pieces, 70000, 1), one);
 }
 
 TEST(SmootherTest, ANewSettingMidGlideTurnsBackWithoutAJump)
 {
     auto level = std::make_unique<Smoother>(false, Smoother::kDisplayValue, "L", "", 0.0f, 1.0f);
     level->setValue(0, 1.0f);
-    const auto rising = renderSmoother(*level, 5000, 500);
+    const auto rising = TestRender::blocks(*level, 5000, 500);
     const float reached = rising.back();
     // Several writes before the next block: only the last one counts.
     level->setValue(0, 0.9f);
     level->setValue(0, 0.2f);
-    const auto falling = renderSmoother(*level, 60000, 500);
+    const auto falling = TestRender::blocks(*level, 60000, 500);
     EXPECT_LT(falling[0], reached);
     EXPECT_GT(falling[0], reached - 0.001f);
     EXPECT_TRUE(std::is_sorted(falling.rbegin(), falling.rend()));

@@ -3,12 +3,14 @@
 #include "tests/host/Checks.h"
 #include "tests/host/ChunkLayout.h"
 #include "tests/host/HostSession.h"
-#include "tests/host/ParameterTable.h"
+#include "tests/support/ParameterTable.h"
 
 #include <cmath>
 
 namespace HostCheck
 {
+
+using namespace TestParameters;
 
 namespace
 {

@@ -5,9 +5,9 @@
 #include "tests/host/Checks.h"
 #include "tests/host/ChunkLayout.h"
 #include "tests/host/HostSession.h"
-#include "tests/host/ParameterTable.h"
 #include "tests/host/Signal.h"
 #include "tests/support/Analysis.h"
+#include "tests/support/ParameterTable.h"
 
 #include <climits>
 #include <cmath>
@@ -16,6 +16,8 @@
 
 namespace HostCheck
 {
+
+using namespace TestParameters;
 
 namespace
 {
@@ -286,7 +288,7 @@ void checkBadRates()
         HostSession session(rate);
         session.selectProgram(0);
         const std::string chorusDelay = session.parameterDisplay(84);
-        for (float bad : {0.0f, -1.0f, -44100.0f, kNaN, kInfinity, -kInfinity, 1e9f, 384001.0f})
+        for (float bad : {0.0f, -1.0f, -44100.0f, kNaN, kInfinity, -kInfinity, 1e9f, 768001.0f})
         {
             session.dispatch(effSetSampleRate, 0, 0, nullptr, bad);
         }

@@ -76,7 +76,11 @@ void checkIdentity(HostSession& session)
     CHECK(session.dispatch(effGetNumMidiOutputChannels) == 0);
     CHECK(session.dispatch(effGetCurrentMidiProgram) == -1);
     CHECK(session.dispatch(effSetTotalSampleToProcess, 0, 4096) == 4096);
-    CHECK(session.dispatch(effCanBeAutomated, 36) == 1);
+    // The interface promises automation for every index, also one that names no parameter.
+    for (VstInt32 index : {36, 0, 96, 97, -1, 100000})
+    {
+        CHECK(session.dispatch(effCanBeAutomated, index) == 1);
+    }
 
     CHECK_TEXT(text(session, effGetEffectName, kVstMaxEffectNameLen), "Tavrel");
     CHECK_TEXT(text(session, effGetVendorString, kVstMaxVendorStrLen), "Kelmore Sound Design");

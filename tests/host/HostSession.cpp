@@ -1,7 +1,7 @@
 // The host session: instance set-up, parameter and chunk access, MIDI scheduling, block rendering.
 #include "tests/host/HostSession.h"
 
-#include "tests/host/ParameterTable.h"
+#include "tests/support/ParameterTable.h"
 
 #include <algorithm>
 #include <cstring>
@@ -9,6 +9,8 @@
 
 namespace HostCheck
 {
+
+using namespace TestParameters;
 
 namespace
 {

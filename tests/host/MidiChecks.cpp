@@ -3,15 +3,17 @@
 #include "tests/host/CheckHarness.h"
 #include "tests/host/Checks.h"
 #include "tests/host/HostSession.h"
-#include "tests/host/ParameterTable.h"
 #include "tests/host/Signal.h"
 #include "tests/support/Analysis.h"
+#include "tests/support/ParameterTable.h"
 
 #include <cmath>
 #include <cstring>
 
 namespace HostCheck
 {
+
+using namespace TestParameters;
 
 namespace
 {

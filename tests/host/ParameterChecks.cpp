@@ -2,10 +2,12 @@
 #include "tests/host/CheckHarness.h"
 #include "tests/host/Checks.h"
 #include "tests/host/HostSession.h"
-#include "tests/host/ParameterTable.h"
+#include "tests/support/ParameterTable.h"
 
 namespace HostCheck
 {
+
+using namespace TestParameters;
 
 namespace
 {

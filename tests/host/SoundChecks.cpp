@@ -3,9 +3,9 @@
 #include "tests/host/CheckHarness.h"
 #include "tests/host/Checks.h"
 #include "tests/host/HostSession.h"
-#include "tests/host/ParameterTable.h"
 #include "tests/host/Signal.h"
 #include "tests/support/Analysis.h"
+#include "tests/support/ParameterTable.h"
 
 #include <algorithm>
 #include <cmath>
@@ -13,6 +13,8 @@
 
 namespace HostCheck
 {
+
+using namespace TestParameters;
 
 namespace
 {
@@ -58,8 +60,8 @@ void checkTuning()
         session.render(44100); // let the release end
     }
 
-    // The same pitch at other rates.
-    for (float rate : {48000.0f, 96000.0f, 22050.0f})
+    // The same pitch at other rates, up to the highest any host offers.
+    for (float rate : {48000.0f, 96000.0f, 22050.0f, 705600.0f, 768000.0f})
     {
         HostSession other(rate);
         other.selectProgram(0);

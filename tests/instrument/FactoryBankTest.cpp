@@ -10,6 +10,7 @@
 #include "parameters/FloatParameter.h"
 #include "parameters/IntegerParameter.h"
 #include "parameters/PolarityParameter.h"
+#include "tests/support/ParameterTable.h"
 
 #include <gtest/gtest.h>
 
@@ -24,63 +25,21 @@
 namespace
 {
 
-// The instrument's 97 parameters in index order: short name, normalised default and the number of
-// states of a stepped parameter (0 for a continuous one). This is the independent record of the
-// parameter list that the bank's data is checked against.
-struct ExpectedParameter
-{
-    const char* shortName;
-    float defaultValue;
-    int states;
-};
+// The parameter list is the tests' own record of it (tests/support/ParameterTable.cpp), which
+// the bank's data is checked against.
+using TestParameters::kParameterTable;
+using TestParameters::ParameterRow;
 
 constexpr float kTwoSemitones = 2.0f / 12.0f;
-
-// clang-format off
-const ExpectedParameter kParameters[] = {
-    {"Poly", 1.0f, 2}, {"MIDI CH", 0.0f, 16}, {"OMNI", 1.0f, 2},
-    {"O1 Dtn", 0.5f, 0}, {"O1 Tran", 0.5f, 49}, {"O1 PBR", kTwoSemitones, 13},
-    {"O1 FM1", 0.0f, 0}, {"O1 FM2", 0.0f, 0}, {"O1 FM1P", 1.0f, 2}, {"O1 FM2P", 1.0f, 2},
-    {"O1 Wave", 0.0f, 26}, {"O1 PWOn", 0.0f, 2}, {"O1 PWid", 0.5f, 0}, {"O1 PWM", 0.0f, 0},
-    {"O1 PWMP", 1.0f, 2},
-    {"O2 Dtn", 0.5f, 0}, {"O2 Tran", 0.5f, 49}, {"O2 PBR", kTwoSemitones, 13},
-    {"O2 FM1", 0.0f, 0}, {"O2 FM2", 0.0f, 0}, {"O2 FM1P", 1.0f, 2}, {"O2 FM2P", 1.0f, 2},
-    {"O2 Wave", 0.0f, 26}, {"O2 PWOn", 0.0f, 2}, {"O2 PWid", 0.5f, 0}, {"O2 PWM", 0.0f, 0},
-    {"O2 PWMP", 1.0f, 2},
-    {"O1 FM1S", 0.0f, 5}, {"O1 FM2S", 0.0f, 5}, {"O1 PWMS", 0.0f, 5},
-    {"O2 FM1S", 0.0f, 5}, {"O2 FM2S", 0.0f, 5}, {"O2 PWMS", 0.0f, 5},
-    {"O1 Prta", 0.0f, 2}, {"O2 Prta", 0.0f, 2}, {"O2 Sync", 0.0f, 2},
-    {"F Cut", 0.75f, 0}, {"F Res", 0.0f, 0}, {"F Type", 0.0f, 4}, {"F KTrck", 0.0f, 0},
-    {"F FM1", 0.0f, 0}, {"F FM2", 0.0f, 0}, {"F FM1PL", 1.0f, 2}, {"F FM2PL", 1.0f, 2},
-    {"F CPrss", 0.0f, 2}, {"F FM1S", 0.0f, 5}, {"F FM2S", 0.0f, 5},
-    {"L1 Dela", 0.0f, 0}, {"L2 Dela", 0.0f, 0},
-    {"E1 A", 0.0f, 0}, {"E1 D", 0.5f, 0}, {"E1 S", 0.0f, 0}, {"E1 R", 0.25f, 0},
-    {"E1 KT", 0.0f, 0}, {"E1 VDpt", 0.0f, 0}, {"E1 TMod", 1.0f, 2},
-    {"E2 A", 0.0f, 0}, {"E2 D", 0.5f, 0}, {"E2 S", 0.0f, 0}, {"E2 R", 0.25f, 0},
-    {"E2 KT", 0.0f, 0}, {"E2 VDpt", 0.0f, 0}, {"E2 TMod", 1.0f, 2},
-    {"N On", 0.0f, 2}, {"Pr Time", 0.25f, 0},
-    {"O1 Lvl", 1.0f, 0}, {"O2 Lvl", 1.0f, 0}, {"N Lvl", 0.0f, 0},
-    {"L1 Spd", 0.2f, 0}, {"L1 Shpe", 0.2f, 6}, {"L1 MW", 0.0f, 2}, {"L1 Sync", 0.0f, 2},
-    {"L2 Spd", 0.2f, 0}, {"L2 Shpe", 0.2f, 6}, {"L2 MW", 0.0f, 2}, {"L2 Sync", 0.0f, 2},
-    {"OD On", 0.0f, 2}, {"OD Lvl", 0.0f, 0},
-    {"P MSrc", 0.0f, 3}, {"P On", 0.0f, 2}, {"P L/R", 0.5f, 0}, {"P ModL", 0.0f, 0},
-    {"P MPol", 1.0f, 2},
-    {"Ch On", 0.0f, 2}, {"Ch Dly", 1.0f, 0}, {"Ch Dpth", 0.15f, 0}, {"Ch FB", 0.0f, 0},
-    {"Ch Freq", 0.2f, 0}, {"Ch Mix", 0.0f, 0},
-    {"D On", 0.0f, 2}, {"D FB", 0.0f, 0}, {"D LDly", 0.25f, 0}, {"D PanD", 0.0f, 2},
-    {"D RDly", 0.5f, 0}, {"D Mix", 0.0f, 0}, {"D Sync", 0.0f, 2},
-    {"M Lvl", 0.75f, 0},
-};
-// clang-format on
 
 // While an LFO's or the delay's sync is on, its time parameter selects one of eight note values.
 constexpr int kSyncedNoteValues = 8;
 
-const ExpectedParameter* findParameter(const std::string& name)
+const ParameterRow* findParameter(const std::string& name)
 {
-    for (const ExpectedParameter& parameter : kParameters)
+    for (const ParameterRow& parameter : kParameterTable)
     {
-        if (name == parameter.shortName)
+        if (name == parameter.name)
             return &parameter;
     }
     return nullptr;
@@ -94,8 +53,8 @@ float valueOf(const FactoryProgram& program, const std::string& name)
         if (name == program.settings[i].shortName)
             return program.settings[i].value;
     }
-    const ExpectedParameter* parameter = findParameter(name);
-    return parameter != nullptr ? parameter->defaultValue : std::nanf("");
+    const ParameterRow* parameter = findParameter(name);
+    return parameter != nullptr ? parameter->defaultNorm : std::nanf("");
 }
 
 bool isOn(const FactoryProgram& program, const std::string& name)
@@ -111,9 +70,9 @@ int itemOf(const FactoryProgram& program, const std::string& name, int states)
 
 // The number of states a setting's value must fall on: the parameter's own, or the eight note
 // values of a time parameter whose sync is on in this program.
-int statesIn(const FactoryProgram& program, const ExpectedParameter& parameter)
+int statesIn(const FactoryProgram& program, const ParameterRow& parameter)
 {
-    const std::string name = parameter.shortName;
+    const std::string name = parameter.name;
     if ((name == "L1 Spd" && isOn(program, "L1 Sync")) ||
         (name == "L2 Spd" && isOn(program, "L2 Sync")) ||
         ((name == "D LDly" || name == "D RDly") && isOn(program, "D Sync")))
@@ -150,7 +109,7 @@ TEST(FactoryBankTest, HoldsOneHundredTwentyEightDistinctlyNamedPrograms)
 {
     ASSERT_EQ(factoryProgramCount(), 128);
     ASSERT_NE(factoryPrograms(), nullptr);
-    ASSERT_EQ(std::size(kParameters), 97u);
+    ASSERT_EQ(std::size(kParameterTable), 97u);
 
     std::set<std::string> names;
     for (const FactoryProgram* program : allPrograms())
@@ -183,7 +142,7 @@ TEST(FactoryBankTest, EverySettingIsAKnownParameterOnceWithAValueItCanHoldAndAwa
             ASSERT_NE(setting.shortName, nullptr);
             const std::string name = setting.shortName;
             SCOPED_TRACE(name);
-            const ExpectedParameter* parameter = findParameter(name);
+            const ParameterRow* parameter = findParameter(name);
             ASSERT_NE(parameter, nullptr) << "not a parameter of the instrument";
             // The MIDI channel and omni mode belong to the player's setup, not to a sound.
             EXPECT_NE(name, "MIDI CH");
@@ -201,12 +160,12 @@ TEST(FactoryBankTest, EverySettingIsAKnownParameterOnceWithAValueItCanHoldAndAwa
                 // A stepped value sits on one of its items, not between them.
                 const float position = value * static_cast<float>(states - 1);
                 EXPECT_NEAR(position, std::round(position), 1e-4f);
-                EXPECT_NE(stateOf(value, states), stateOf(parameter->defaultValue, states))
+                EXPECT_NE(stateOf(value, states), stateOf(parameter->defaultNorm, states))
                     << "selects the default state";
             }
             else
             {
-                EXPECT_GT(std::fabs(value - parameter->defaultValue), 1e-6f) << "the default";
+                EXPECT_GT(std::fabs(value - parameter->defaultNorm), 1e-6f) << "the default";
             }
         }
     }
@@ -217,21 +176,20 @@ TEST(FactoryBankTest, TogetherTheProgramsUseEveryPartOfTheInstrument)
     const auto programs = allPrograms();
 
     // Every parameter but the channel and omni settings is moved by some program.
-    for (const ExpectedParameter& parameter : kParameters)
+    for (const ParameterRow& parameter : kParameterTable)
     {
-        const std::string name = parameter.shortName;
+        const std::string name = parameter.name;
         if (name == "MIDI CH" || name == "OMNI")
             continue;
-        const bool moved =
-            std::any_of(programs.begin(), programs.end(),
-                        [&](auto* program)
-                        {
-                            const int states = statesIn(*program, parameter);
-                            const float value = valueOf(*program, name);
-                            return states > 0 ? stateOf(value, states) !=
-                                                    stateOf(parameter.defaultValue, states)
-                                              : std::fabs(value - parameter.defaultValue) > 1e-6f;
-                        });
+        const bool moved = std::any_of(
+            programs.begin(), programs.end(),
+            [&](auto* program)
+            {
+                const int states = statesIn(*program, parameter);
+                const float value = valueOf(*program, name);
+                return states > 0 ? stateOf(value, states) != stateOf(parameter.defaultNorm, states)
+                                  : std::fabs(value - parameter.defaultNorm) > 1e-6f;
+            });
         EXPECT_TRUE(moved) << name << " keeps its default in every program";
     }
 

@@ -18,7 +18,7 @@ using Sonarch::Parameters::ChunkWriter;
 namespace
 {
 
-// The stored layout as documented: a program record is version (4), identifier (128), name
+// The stored layout: a program record is version (4), identifier (128), name
 // (128) and 128 little-endian floats; the image is version (4), identifier (128) and 128 records.
 constexpr std::size_t kRecordSize = 772;
 constexpr std::size_t kRecordIdentifier = 4;
@@ -81,7 +81,7 @@ std::vector<std::uint8_t> bankChunk(TavrelBank& bank)
     return {writer.getData(), writer.getData() + writer.getLength()};
 }
 
-// A record as documented: version 1510, the given identifier, name and values.
+// A record in the stored layout: version 1510, the given identifier, name and values.
 std::vector<std::uint8_t> expectedRecord(const std::string& identifier, const std::string& name,
                                          const std::vector<float>& values)
 {
@@ -302,7 +302,7 @@ class TavrelBankChunkTest : public TavrelBankTest
 {
 };
 
-TEST_F(TavrelBankChunkTest, ProgramChunkIsTheCurrentRecordInTheDocumentedLayout)
+TEST_F(TavrelBankChunkTest, ProgramChunkIsTheCurrentRecordInTheStoredLayout)
 {
     std::vector<float> values(128, 0.0f);
     for (int i = 0; i < 97; ++i)
@@ -325,7 +325,7 @@ TEST_F(TavrelBankChunkTest, ProgramChunkIsTheCurrentRecordInTheDocumentedLayout)
     EXPECT_EQ(bytes[kRecordValues + 4 + 2], 0x80);
 }
 
-TEST_F(TavrelBankChunkTest, BankChunkIsTheWholeImageInTheDocumentedLayout)
+TEST_F(TavrelBankChunkTest, BankChunkIsTheWholeImageInTheStoredLayout)
 {
     bank->setProgramName(127, "Last");
     const std::vector<std::uint8_t> bytes = bankChunk(*bank);

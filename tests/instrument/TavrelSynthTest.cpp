@@ -203,6 +203,7 @@ TEST_F(TavrelSynthTest, SampleRateChangeKeepsThePitch)
     for (float rate : {48000.0f, 96000.0f, 22050.0f})
     {
         synth->setSampleRate(rate);
+        EXPECT_EQ(synth->getSampleRate(), rate); // the synthesizer reports the rate it runs at
         send(0, 0x90, 69, 100);
         const std::vector<float> left = render(static_cast<int>(rate / 4));
         const std::size_t half = left.size() / 2;
@@ -211,6 +212,8 @@ TEST_F(TavrelSynthTest, SampleRateChangeKeepsThePitch)
         send(0, 0x80, 69, 0);
         synth->reset();
     }
+    synth->setSampleRate(0.0f); // refused: the rate in use stays
+    EXPECT_EQ(synth->getSampleRate(), 22050.0f);
 }
 
 TEST_F(TavrelSynthTest, SixteenVoicesAndEffectsRenderWithoutAllocating)

@@ -6,6 +6,7 @@
 #include "parameters/EnumParameter.h"
 #include "parameters/FloatParameter.h"
 #include "parameters/IntegerParameter.h"
+#include "parameters/ParameterList.h"
 #include "parameters/PolarityParameter.h"
 
 #include <gtest/gtest.h>
@@ -14,6 +15,7 @@
 #include <cstring>
 #include <limits>
 #include <string>
+#include <vector>
 
 namespace
 {
@@ -162,6 +164,68 @@ TEST(SwitchParameters, HalfIsOnAndPositive)
     polarity.setValue(0.2f);
     EXPECT_EQ(polarity.getSign(), -1);
     EXPECT_EQ(displayOf(polarity), "-");
+}
+
+TEST(SteppedParameters, StoringStepsReadsBackTheSettingInUse)
+{
+    // The polyphony switch: its own label and texts, on from 0.5, read back as 0 or 1.
+    BooleanParameter poly("", "Poly", "Poly", 1.0f, "Mono", "Poly");
+    poly.storeSteps();
+    EXPECT_EQ(displayOf(poly), "Poly");
+    EXPECT_EQ(poly.getValue(), 1.0f);
+    poly.setValue(0.7f);
+    EXPECT_EQ(poly.getValue(), 1.0f);
+    poly.setValue(0.49f);
+    EXPECT_FALSE(poly.getBool());
+    EXPECT_EQ(poly.getValue(), 0.0f);
+    EXPECT_EQ(displayOf(poly), "Mono");
+    poly.resetToDefault();
+    EXPECT_EQ(displayOf(poly), "Poly");
+
+    // A MIDI channel: 0.5 x 15 = 7.5 rounds to 8, shown as channel 9, read back as 8 / 15.
+    IntegerParameter channel("", "MIDI CH", "1-16", 0.0f, 0, 15, 1);
+    channel.storeSteps();
+    EXPECT_EQ(displayOf(channel), "1");
+    channel.setValue(0.5f);
+    EXPECT_EQ(channel.getInt(), 8);
+    EXPECT_EQ(displayOf(channel), "9");
+    EXPECT_EQ(channel.getValue(), 8.0f / 15.0f);
+    channel.setValue(1.0f);
+    EXPECT_EQ(displayOf(channel), "16");
+
+    // Without storeSteps a parameter keeps the value as written.
+    IntegerParameter transpose("O1", "Trans", "Semi", 0.5f, -24, 24);
+    transpose.setValue(0.51f);
+    EXPECT_EQ(transpose.getValue(), 0.51f);
+}
+
+TEST(FloatParameterTest, ANewMaximumMapsTheValueAnew)
+{
+    FloatParameter delay("", "Ch Dly", "ms", 0.5f, 0.0f, 1024.0f, false);
+    EXPECT_EQ(delay.getReal(), 512.0f);
+    delay.setMaximum(4095.0f * 0.25f);
+    EXPECT_EQ(delay.getReal(), 511.875f);
+    EXPECT_EQ(delay.getValue(), 0.5f);
+}
+
+TEST(ParameterListTest, OnlyAListThatReactsToResetsIsToldOfThem)
+{
+    struct Listed : ParameterList
+    {
+        explicit Listed(bool reacts) : ParameterList(reacts) { addParameter(level); }
+        void parameterChanged(int index) override { changed.push_back(index); }
+        FloatParameter level{"", "Lvl", "", 0.25f, 0.0f, 1.0f, false};
+        std::vector<int> changed;
+    };
+    for (const bool reacts : {false, true})
+    {
+        Listed list(reacts);
+        list.setValue(0, 0.75f);
+        list.resetParameter(0);
+        list.resetParameter(1); // not an index: nothing happens
+        EXPECT_EQ(list.getValue(0), 0.25f);
+        EXPECT_EQ(list.changed, reacts ? (std::vector<int>{0, 0}) : (std::vector<int>{0}));
+    }
 }
 
 TEST(DecibelParameterTest, ShowsGainInDecibels)

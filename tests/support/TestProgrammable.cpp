@@ -1,7 +1,7 @@
 // The recording parameter space of the bank and MIDI-learn tests.
 #include "tests/support/TestProgrammable.h"
 
-#include "parameters/TextField.h"
+#include "base/TextField.h"
 
 #include <cmath>
 #include <cstdio>

@@ -1,4 +1,4 @@
-// Program and bank files: layouts built from the documented offsets, round trips, damage.
+// Program and bank files: layouts built from the file format's offsets, round trips, damage.
 #include "tools/render/FxPreset.h"
 
 #include <gtest/gtest.h>

@@ -27,6 +27,8 @@ TEST(RenderOptionsTest, DefaultsAndDerivedOutputName)
     EXPECT_TRUE(options.plugin.empty());
     EXPECT_EQ(parsed({"--notes", "C4"}).output, "out.wav");
     EXPECT_EQ(parsed({"dir.v2/song"}).output, "dir.v2/song.wav");
+    // The rates hosts offer, up to 768000 Hz.
+    EXPECT_EQ(parsed({"a.mid", "--rate", "768000"}).sampleRate, 768000.0);
 }
 
 TEST(RenderOptionsTest, TakesValuesSeparateOrAfterEquals)
@@ -88,6 +90,7 @@ TEST(RenderOptionsTest, RefusesBadCommandLinesWithAMessage)
         {"a.mid", "--rate", "100"},
         {"a.mid", "--rate", "nan"},
         {"a.mid", "--rate", "inf"},
+        {"a.mid", "--rate", "768001"},
         {"a.mid", "--block", "0"},
         {"a.mid", "--block", "9000"},
         {"a.mid", "--block", "12.5"},

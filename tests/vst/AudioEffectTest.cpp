@@ -353,7 +353,8 @@ TEST_F(AudioEffectDispatch, BadHostArgumentsChangeNothing)
     dispatch(effSetSampleRate, 0, 0, nullptr, 0.0f);
     dispatch(effSetSampleRate, 0, 0, nullptr, std::nanf(""));
     dispatch(effSetSampleRate, 0, 0, nullptr, -48000.0f);
-    dispatch(effSetSampleRate, 0, 0, nullptr, 400000.0f);
+    dispatch(effSetSampleRate, 0, 0, nullptr, 999.0f);
+    dispatch(effSetSampleRate, 0, 0, nullptr, 768001.0f);
     dispatch(effSetBlockSize, 0, -1);
     dispatch(effSetBlockSize, 0, 0);
     char field[16];
@@ -375,7 +376,9 @@ TEST_F(AudioEffectDispatch, BadHostArgumentsChangeNothing)
     EXPECT_EQ(dispatch(effProcessEvents, 0, 0, &events), 0);
     EXPECT_EQ(dispatch(effCanDo, 0, 0, nullptr), 0);
     EXPECT_EQ(dispatch(effBeginLoadBank, 0, 0, nullptr), 0);
-    EXPECT_EQ(dispatch(effCanBeAutomated, 97), 0);
+    // The interface promises automation for every index.
+    EXPECT_EQ(dispatch(effCanBeAutomated, 97), 1);
+    EXPECT_EQ(dispatch(effCanBeAutomated, -1), 1);
 
     EXPECT_TRUE(effect->calls.empty());
     EXPECT_EQ(field[0], 'x');

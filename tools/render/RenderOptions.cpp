@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <functional>
 #include <map>
+#include <set>
 
 namespace
 {
@@ -84,18 +85,57 @@ bool parseChannelMap(const std::string& text, std::vector<ChannelProgram>& map, 
     return true;
 }
 
-} // namespace
-
-bool RenderOptions::parse(const std::vector<std::string>& args, RenderOptions& options,
-                          std::string& error)
+// The value of --format.
+bool parseFormat(const std::string& name, const std::string& value, WavFormat& format,
+                 std::string& error)
 {
-    RenderOptions result;
-    std::map<std::string, bool> seen;
-    bool tempoGiven = false;
+    if (value == "16")
+    {
+        format = WavFormat::Pcm16;
+    }
+    else if (value == "24")
+    {
+        format = WavFormat::Pcm24;
+    }
+    else if (value == "float" || value == "32")
+    {
+        format = WavFormat::Float32;
+    }
+    else
+    {
+        error = name + ": '" + value + "' is not 16, 24 or float";
+        return false;
+    }
+    return true;
+}
 
-    // Options that take a value; each sets its field from the text.
-    using Setter = std::function<bool(const std::string& name, const std::string& value)>;
-    auto text = [&](std::string& field) -> Setter
+// The value of --param: NAME=VALUE, the value normalised 0..1. The name may hold '='.
+bool parseParam(const std::string& name, const std::string& value,
+                std::vector<ParamSetting>& params, std::string& error)
+{
+    const std::size_t equals = value.rfind('=');
+    if (equals == std::string::npos || equals == 0)
+    {
+        error = name + ": '" + value + "' is not NAME=VALUE";
+        return false;
+    }
+    double number = 0.0;
+    if (!parseNumber(name + " " + value.substr(0, equals), value.substr(equals + 1), 0.0, 1.0,
+                     number, error))
+    {
+        return false;
+    }
+    params.push_back(ParamSetting{value.substr(0, equals), static_cast<float>(number)});
+    return true;
+}
+
+// Options that take a value; each checks the text and sets its field of result.
+using Setter = std::function<bool(const std::string& name, const std::string& value)>;
+
+std::map<std::string, Setter> valueSetters(RenderOptions& result, bool& tempoGiven,
+                                           std::string& error)
+{
+    auto text = [&error](std::string& field) -> Setter
     {
         return [&field, &error](const std::string& name, const std::string& value)
         {
@@ -108,7 +148,12 @@ bool RenderOptions::parse(const std::vector<std::string>& args, RenderOptions& o
             return true;
         };
     };
-    const std::map<std::string, Setter> valued = {
+    auto number = [&error](double low, double high, double& field) -> Setter
+    {
+        return [low, high, &field, &error](const std::string& name, const std::string& value)
+        { return parseNumber(name, value, low, high, field, error); };
+    };
+    return {
         {"--output", text(result.output)},
         {"--plugin", text(result.plugin)},
         {"--notes", text(result.notes)},
@@ -118,164 +163,77 @@ bool RenderOptions::parse(const std::vector<std::string>& args, RenderOptions& o
         {"--save-fxb", text(result.saveFxb)},
         {"--save-fxp", text(result.saveFxp)},
         {"--tempo",
-         [&](const std::string& name, const std::string& value)
+         [&result, &tempoGiven, &error](const std::string& name, const std::string& value)
          {
              tempoGiven = true;
              return parseNumber(name, value, 1.0, 1000.0, result.tempoBpm, error);
          }},
-        {"--rate", [&](const std::string& name, const std::string& value)
-         { return parseNumber(name, value, 8000.0, 384000.0, result.sampleRate, error); }},
+        {"--rate", number(8000.0, 768000.0, result.sampleRate)},
         {"--block",
-         [&](const std::string& name, const std::string& value)
+         [&result, &error](const std::string& name, const std::string& value)
          {
              long block = 0;
              const bool ok = parseInteger(name, value, 1, 8192, block, error);
              result.blockSize = static_cast<int>(block);
              return ok;
          }},
-        {"--format",
-         [&](const std::string& name, const std::string& value)
-         {
-             if (value == "16")
-             {
-                 result.format = WavFormat::Pcm16;
-             }
-             else if (value == "24")
-             {
-                 result.format = WavFormat::Pcm24;
-             }
-             else if (value == "float" || value == "32")
-             {
-                 result.format = WavFormat::Float32;
-             }
-             else
-             {
-                 error = name + ": '" + value + "' is not 16, 24 or float";
-                 return false;
-             }
-             return true;
-         }},
+        {"--format", [&result, &error](const std::string& name, const std::string& value)
+         { return parseFormat(name, value, result.format, error); }},
         {"--tail",
-         [&](const std::string& name, const std::string& value)
+         [&result, &error](const std::string& name, const std::string& value)
          {
              result.autoTail = value == "auto";
              return result.autoTail ||
                     parseNumber(name, value, 0.0, 600.0, result.tailSeconds, error);
          }},
-        {"--gain", [&](const std::string& name, const std::string& value)
-         { return parseNumber(name, value, -60.0, 24.0, result.gainDb, error); }},
-        {"--max-tail", [&](const std::string& name, const std::string& value)
-         { return parseNumber(name, value, 0.0, 600.0, result.maxTailSeconds, error); }},
-        {"--param",
-         [&](const std::string& name, const std::string& value)
-         {
-             const std::size_t equals = value.rfind('=');
-             if (equals == std::string::npos || equals == 0)
-             {
-                 error = name + ": '" + value + "' is not NAME=VALUE";
-                 return false;
-             }
-             double number = 0.0;
-             if (!parseNumber(name + " " + value.substr(0, equals), value.substr(equals + 1), 0.0,
-                              1.0, number, error))
-             {
-                 return false;
-             }
-             result.params.push_back(
-                 ParamSetting{value.substr(0, equals), static_cast<float>(number)});
-             return true;
-         }},
-        {"--channel-map", [&](const std::string&, const std::string& value)
+        {"--gain", number(-60.0, 24.0, result.gainDb)},
+        {"--max-tail", number(0.0, 600.0, result.maxTailSeconds)},
+        {"--param", [&result, &error](const std::string& name, const std::string& value)
+         { return parseParam(name, value, result.params, error); }},
+        {"--channel-map", [&result, &error](const std::string&, const std::string& value)
          { return parseChannelMap(value, result.channelMap, error); }},
     };
-    const std::map<std::string, bool*> flags = {
-        {"--list-programs", &result.listPrograms},
-        {"--list-params", &result.listParams},
-        {"--save-as-params", &result.saveAsParams},
-        {"--quiet", &result.quiet},
-        {"--help", &result.help},
-        {"--version", &result.version},
-    };
-    const std::map<std::string, std::string> shortNames = {
+}
+
+// One command-line word: an option's name with the value given after '=' (short names become
+// long ones), or the MIDI file.
+struct Argument
+{
+    std::string name;
+    std::string value;
+    bool hasValue = false;
+    bool isFile = false;
+};
+
+Argument splitArgument(const std::string& word)
+{
+    static const std::map<std::string, std::string> kShortNames = {
         {"-o", "--output"}, {"-p", "--plugin"}, {"-q", "--quiet"}, {"-h", "--help"}};
-    const std::map<std::string, bool> repeatable = {{"--param", true}, {"--channel-map", true}};
-
-    for (std::size_t i = 0; i < args.size(); ++i)
+    Argument argument;
+    argument.name = kShortNames.count(word) != 0 ? kShortNames.at(word) : word;
+    const std::string& name = argument.name;
+    if (name.size() > 2 && name.compare(0, 2, "--") == 0)
     {
-        std::string name = args[i];
-        std::string value;
-        bool hasValue = false;
-        if (shortNames.count(name) != 0)
+        const std::size_t equals = name.find('=');
+        if (equals != std::string::npos)
         {
-            name = shortNames.at(name);
-        }
-        if (name.size() > 2 && name.compare(0, 2, "--") == 0)
-        {
-            const std::size_t equals = name.find('=');
-            if (equals != std::string::npos)
-            {
-                value = name.substr(equals + 1);
-                name = name.substr(0, equals);
-                hasValue = true;
-            }
-        }
-        else if (name.size() > 1 && name[0] == '-')
-        {
-            error = "unknown option " + name;
-            return false;
-        }
-        else
-        {
-            if (!result.midiFile.empty())
-            {
-                error =
-                    "more than one MIDI file given ('" + result.midiFile + "' and '" + name + "')";
-                return false;
-            }
-            result.midiFile = name;
-            continue;
-        }
-        if (flags.count(name) != 0)
-        {
-            if (hasValue)
-            {
-                error = name + " takes no value";
-                return false;
-            }
-            *flags.at(name) = true;
-            continue;
-        }
-        if (valued.count(name) == 0)
-        {
-            error = "unknown option " + name;
-            return false;
-        }
-        if (!hasValue)
-        {
-            if (i + 1 >= args.size())
-            {
-                error = name + " needs a value";
-                return false;
-            }
-            value = args[++i];
-        }
-        if (seen[name] && repeatable.count(name) == 0)
-        {
-            error = name + " given twice";
-            return false;
-        }
-        seen[name] = true;
-        if (!valued.at(name)(name, value))
-        {
-            return false;
+            argument.value = name.substr(equals + 1);
+            argument.name = name.substr(0, equals);
+            argument.hasValue = true;
         }
     }
-
-    if (result.help || result.version)
+    else if (!(name.size() > 1 && name[0] == '-'))
     {
-        options = result;
-        return true;
+        argument.isFile = true;
     }
+    return argument;
+}
+
+// What the options ask for together: one source of notes, --tempo only with --notes, something
+// to do, rendering options only when something renders, --max-tail only with the automatic tail.
+bool checkCombination(const RenderOptions& result, const std::set<std::string>& seen,
+                      bool tempoGiven, std::string& error)
+{
     if (!result.midiFile.empty() && !result.notes.empty())
     {
         error = "give either a MIDI file or --notes, not both";
@@ -299,7 +257,7 @@ bool RenderOptions::parse(const std::vector<std::string>& args, RenderOptions& o
         for (const char* renderOnly :
              {"--output", "--tail", "--max-tail", "--format", "--channel-map", "--gain"})
         {
-            if (seen[renderOnly])
+            if (seen.count(renderOnly) != 0)
             {
                 error = std::string(renderOnly) + " needs something to render (a MIDI file or "
                                                   "--notes)";
@@ -307,26 +265,119 @@ bool RenderOptions::parse(const std::vector<std::string>& args, RenderOptions& o
             }
         }
     }
-    if (seen["--max-tail"] && !result.autoTail)
+    if (seen.count("--max-tail") != 0 && !result.autoTail)
     {
         error = "--max-tail applies to --tail auto only";
         return false;
     }
+    return true;
+}
+
+// The MIDI file's name with .wav in place of its extension, or out.wav for --notes.
+std::string defaultOutput(const std::string& midiFile)
+{
+    if (midiFile.empty())
+    {
+        return "out.wav";
+    }
+    const std::size_t slash = midiFile.find_last_of("/\\");
+    const std::size_t dot = midiFile.rfind('.');
+    const bool hasExtension =
+        dot != std::string::npos && (slash == std::string::npos || dot > slash + 1);
+    return (hasExtension ? midiFile.substr(0, dot) : midiFile) + ".wav";
+}
+
+// Reads the words of the command line into result; seen collects the options given.
+bool readArguments(const std::vector<std::string>& args, RenderOptions& result,
+                   std::set<std::string>& seen, bool& tempoGiven, std::string& error)
+{
+    static const std::set<std::string> kRepeatable = {"--param", "--channel-map"};
+    const std::map<std::string, Setter> setters = valueSetters(result, tempoGiven, error);
+    const std::map<std::string, bool*> flags = {
+        {"--list-programs", &result.listPrograms},
+        {"--list-params", &result.listParams},
+        {"--save-as-params", &result.saveAsParams},
+        {"--quiet", &result.quiet},
+        {"--help", &result.help},
+        {"--version", &result.version},
+    };
+    for (std::size_t i = 0; i < args.size(); ++i)
+    {
+        Argument argument = splitArgument(args[i]);
+        const std::string& name = argument.name;
+        if (argument.isFile)
+        {
+            if (!result.midiFile.empty())
+            {
+                error =
+                    "more than one MIDI file given ('" + result.midiFile + "' and '" + name + "')";
+                return false;
+            }
+            result.midiFile = name;
+            continue;
+        }
+        if (flags.count(name) != 0)
+        {
+            if (argument.hasValue)
+            {
+                error = name + " takes no value";
+                return false;
+            }
+            *flags.at(name) = true;
+            continue;
+        }
+        if (setters.count(name) == 0)
+        {
+            error = "unknown option " + name;
+            return false;
+        }
+        if (!argument.hasValue)
+        {
+            if (i + 1 >= args.size())
+            {
+                error = name + " needs a value";
+                return false;
+            }
+            argument.value = args[++i];
+        }
+        if (seen.count(name) != 0 && kRepeatable.count(name) == 0)
+        {
+            error = name + " given twice";
+            return false;
+        }
+        seen.insert(name);
+        if (!setters.at(name)(name, argument.value))
+        {
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+bool RenderOptions::parse(const std::vector<std::string>& args, RenderOptions& options,
+                          std::string& error)
+{
+    RenderOptions result;
+    std::set<std::string> seen;
+    bool tempoGiven = false;
+    if (!readArguments(args, result, seen, tempoGiven, error))
+    {
+        return false;
+    }
+    if (result.help || result.version)
+    {
+        options = result;
+        return true;
+    }
+    if (!checkCombination(result, seen, tempoGiven, error))
+    {
+        return false;
+    }
     if (result.output.empty() && result.rendersAudio())
     {
-        if (!result.midiFile.empty())
-        {
-            const std::size_t slash = result.midiFile.find_last_of("/\\");
-            const std::size_t dot = result.midiFile.rfind('.');
-            const bool hasExtension =
-                dot != std::string::npos && (slash == std::string::npos || dot > slash + 1);
-            result.output =
-                (hasExtension ? result.midiFile.substr(0, dot) : result.midiFile) + ".wav";
-        }
-        else
-        {
-            result.output = "out.wav";
-        }
+        result.output = defaultOutput(result.midiFile);
     }
     if (!result.midiFile.empty() && result.output == result.midiFile)
     {
@@ -352,7 +403,7 @@ Input and output
   --tempo BPM               tempo of --notes (1 to 1000, default 120)
   -o, --output FILE         WAV file to write (default: MIDIFILE with .wav, or out.wav)
   --format 16|24|float      sample format (default 24)
-  --rate HZ                 sample rate, 8000 to 384000 (default 44100)
+  --rate HZ                 sample rate, 8000 to 768000 (default 44100)
   --block FRAMES            block size, 1 to 8192 (default 512)
   --tail auto|SECONDS       after the last event render until the output has stayed
                             below -90 dBFS for 2 s, then cut the quiet end (auto, the

@@ -1,5 +1,5 @@
 // The recursive lock: a Windows critical section, or a recursive standard mutex elsewhere.
-#include "engine/Mutex.h"
+#include "base/Mutex.h"
 
 #ifdef _WIN32
 #include <windows.h>

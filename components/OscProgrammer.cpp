@@ -1,5 +1,5 @@
 // Routing of the oscillators' modulation sources, portamento and sync.
-#include "parameters/OscProgrammer.h"
+#include "components/OscProgrammer.h"
 
 #include "parameters/ModulationSources.h"
 

@@ -1,7 +1,8 @@
-// The instrument's 97 host parameters as a host sees them: name, label, default and its display.
+// The instrument's 97 parameters as the tests know them, written down apart from the code: short
+// name, label, default and its display as a host sees them, and the number of steps.
 #pragma once
 
-namespace HostCheck
+namespace TestParameters
 {
 
 struct ParameterRow
@@ -11,12 +12,14 @@ struct ParameterRow
     float defaultNorm;
     // The display at defaultNorm with MIDI sync off and the sample rate at 44100 Hz.
     const char* display;
+    // The number of states of a stepped parameter, 0 for a continuous one.
+    int states;
 };
 
 constexpr int kParameterCount = 97;
 extern const ParameterRow kParameterTable[kParameterCount];
 
-// Host indexes the sound checks use by name.
+// Indexes the checks use by name.
 namespace Index
 {
 constexpr int kPoly = 0;
@@ -42,4 +45,4 @@ constexpr int kDelaySync = 95;
 constexpr int kMasterLevel = 96;
 } // namespace Index
 
-} // namespace HostCheck
+} // namespace TestParameters

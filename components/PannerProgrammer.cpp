@@ -1,5 +1,5 @@
 // Installs the chosen LFO into the panner.
-#include "parameters/PannerProgrammer.h"
+#include "components/PannerProgrammer.h"
 
 #include "components/Panner.h"
 

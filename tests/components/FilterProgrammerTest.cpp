@@ -1,5 +1,5 @@
 // The filter programmer: its two source selectors and the sources they install into the filter.
-#include "parameters/FilterProgrammer.h"
+#include "components/FilterProgrammer.h"
 
 #include "components/Filter.h"
 #include "tests/support/Analysis.h"

@@ -1,17 +1,17 @@
 // Routing of modulation sources into the filter's FM inputs.
-#include "parameters/FilterProgrammer.h"
+#include "components/FilterProgrammer.h"
 
 #include "components/Filter.h"
 
 FilterProgrammer::FilterProgrammer(Filter& target, const ISynthComponent* lfo1,
                                    const ISynthComponent* lfo2, const ISynthComponent* env1,
                                    const ISynthComponent* env2)
-    : FM1S("F", "FM1S", "Src", 0.0f, kModulationSourceCount - 1, kModulationSourceNames),
-      FM2S("F", "FM2S", "Src", 0.0f, kModulationSourceCount - 1, kModulationSourceNames),
+    : fm1Source("F", "FM1S", "Src", 0.0f, kModulationSourceCount - 1, kModulationSourceNames),
+      fm2Source("F", "FM2S", "Src", 0.0f, kModulationSourceCount - 1, kModulationSourceNames),
       sources{nullptr, lfo1, lfo2, env1, env2}, filter(target)
 {
-    addParameter(FM1S);
-    addParameter(FM2S);
+    addParameter(fm1Source);
+    addParameter(fm2Source);
 }
 
 void FilterProgrammer::parameterChanged(int index)
@@ -20,10 +20,10 @@ void FilterProgrammer::parameterChanged(int index)
     switch (index)
     {
     case kFM1S:
-        filter.setFmSource(1, sources[FM1S.getInt()]);
+        filter.setFmSource(1, sources[fm1Source.getInt()]);
         break;
     case kFM2S:
-        filter.setFmSource(2, sources[FM2S.getInt()]);
+        filter.setFmSource(2, sources[fm2Source.getInt()]);
         break;
     default:
         break;

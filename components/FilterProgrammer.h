@@ -32,8 +32,8 @@ protected:
 
 private:
     // Parameters
-    EnumParameter FM1S;
-    EnumParameter FM2S;
+    EnumParameter fm1Source;
+    EnumParameter fm2Source;
 
     // Sources (borrowed), indexed by the selection; entry 0 is no source.
     const ISynthComponent* sources[kModulationSourceCount];

@@ -1,5 +1,5 @@
 // The pan source choice: installing the LFOs into the panner and the item texts.
-#include "parameters/PannerProgrammer.h"
+#include "components/PannerProgrammer.h"
 
 #include "components/Panner.h"
 #include "tests/support/EffectRender.h"

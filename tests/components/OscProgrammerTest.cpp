@@ -1,5 +1,5 @@
 // Routing of modulation sources, portamento and sync into the two oscillators of a voice.
-#include "parameters/OscProgrammer.h"
+#include "components/OscProgrammer.h"
 #include "components/FastMath.h"
 #include "tests/support/Analysis.h"
 #include "tests/support/ModulationSources.h"
