@@ -26,6 +26,7 @@ public:
     // factory bank is loaded and the object listens to the bank; without one (a test without a
     // host) those steps are skipped.
     SynthEffect(ISynthesizer* synthesizer, audioMasterCallback hostCallback);
+    // Deletes the editor first, then the synthesizer.
     ~SynthEffect() override;
 
     void processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames) override;
