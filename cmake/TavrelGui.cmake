@@ -23,13 +23,21 @@ endif()
 enable_language(RC)
 
 # An object library, so every control is built into the plug-in (and so checked against the
-# import allowlist) whether or not the plug-in calls it yet.
+# import allowlist) whether or not the plug-in calls it.
 file(GLOB tavrel_gui_sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/sonarch/gui/win32/*.cpp)
 add_library(tavrel_gui OBJECT ${tavrel_gui_sources})
-target_link_libraries(tavrel_gui PUBLIC tavrel_core gdiplus ole32 gdi32 user32)
+target_link_libraries(tavrel_gui PUBLIC tavrel_core gdiplus ole32 gdi32 user32 comdlg32)
 target_compile_definitions(tavrel_gui PUBLIC NOMINMAX)
 
-target_link_libraries(tavrel_plugin PRIVATE tavrel_gui)
+# The editor: the toolkit's view and editor bases, and the synthesizer's panel, editor and dialogs.
+# The instance factory (in tavrel_vst) makes the editor, so it sees the Win32 headers as they do.
+file(GLOB tavrel_editor_sources CONFIGURE_DEPENDS
+    ${PROJECT_SOURCE_DIR}/sonarch/vst/win32/*.cpp ${PROJECT_SOURCE_DIR}/instrument/win32/*.cpp)
+add_library(tavrel_editor OBJECT ${tavrel_editor_sources})
+target_link_libraries(tavrel_editor PUBLIC tavrel_gui)
+target_compile_definitions(tavrel_vst PRIVATE NOMINMAX)
+
+target_link_libraries(tavrel_plugin PRIVATE tavrel_editor tavrel_gui)
 
 # The resources in a library of their own, so the compiler's warning options never reach windres.
 # windres finds the images through the include directory (the source root).
@@ -48,3 +56,4 @@ file(GLOB tavrel_guicheck_sources CONFIGURE_DEPENDS
 add_executable(tavrel-guicheck ${tavrel_guicheck_sources})
 target_link_libraries(tavrel-guicheck PRIVATE tavrel_gui)
 target_link_options(tavrel-guicheck PRIVATE -static -static-libgcc -static-libstdc++)
+

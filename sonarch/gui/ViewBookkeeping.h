@@ -5,6 +5,7 @@
 #include "sonarch/parameters/BankInterface.h"
 #include "sonarch/parameters/BankListener.h"
 
+#include <array>
 #include <atomic>
 #include <cmath>
 #include <deque>
@@ -22,7 +23,13 @@ namespace Sonarch::Gui
 // once with its latest value, which keeps the queue no longer than the number of controls. A
 // change of program or bank replaces the queue by one full refresh.
 //
-// Everything runs on the view's thread, except noteLostNotification, which any thread may call.
+// The notices themselves are coalesced too: of many changes of one parameter on another thread
+// (a host automating on its audio thread), only the first since its last notice arrived is
+// posted, so a busy automation costs the notifying thread one post per parameter and tick, and
+// never floods the window's message queue.
+//
+// Everything runs on the view's thread, except needsNotice and noteLostNotification, which any
+// thread may call.
 template <typename Display>
 class ViewBookkeeping
 {
@@ -73,9 +80,25 @@ public:
     // A program or bank change: every control is set from the bank at the next tick.
     void refreshAllLater() { refreshAll = true; }
 
-    // A parameter changed elsewhere. Indexes that no control shows are ignored.
+    static constexpr int kMaxIndexes = 128;
+
+    // Any thread: whether a change of index needs a notice posted. True for the first change
+    // since the last notice of that index arrived; false for indexes outside 0..127, which no
+    // control shows.
+    bool needsNotice(int index)
+    {
+        return index >= 0 && index < kMaxIndexes &&
+               !noticePending[static_cast<std::size_t>(index)].exchange(true);
+    }
+
+    // A parameter changed elsewhere: the notice arrived. Indexes that no control shows are
+    // ignored. Changes from now on post a new notice.
     void parameterChangedElsewhere(int index)
     {
+        if (index >= 0 && index < kMaxIndexes)
+        {
+            noticePending[static_cast<std::size_t>(index)].store(false);
+        }
         const auto entry = controls.find(index);
         if (entry == controls.end() || entry->second.queued)
         {
@@ -88,6 +111,15 @@ public:
     // A change notice could not be delivered (the window's message queue was full): the next
     // tick refreshes everything. Any thread.
     void noteLostNotification() { lostNotification.store(true); }
+    // The same for a parameter's notice: later changes of it post again.
+    void noteLostNotice(int index)
+    {
+        noteLostNotification();
+        if (index >= 0 && index < kMaxIndexes)
+        {
+            noticePending[static_cast<std::size_t>(index)].store(false);
+        }
+    }
 
     // The idle tick. Returns whether it was a full refresh.
     bool idle(Parameters::BankInterface& bank)
@@ -169,6 +201,7 @@ private:
     std::deque<int> pendingParameters;
     bool refreshAll = false;
     std::atomic<bool> lostNotification{false};
+    std::array<std::atomic<bool>, kMaxIndexes> noticePending{};
 };
 
 } // namespace Sonarch::Gui

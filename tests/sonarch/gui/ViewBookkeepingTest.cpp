@@ -197,6 +197,45 @@ TEST_F(ViewBookkeepingTest, ANotificationLostOnAnotherThreadBecomesAFullRefresh)
     EXPECT_FALSE(book.idle(*bank));
 }
 
+TEST_F(ViewBookkeepingTest, ManyChangesOnAnotherThreadPostOneNoticeUntilItArrives)
+{
+    int posted = 0;
+    std::thread audio(
+        [&]
+        {
+            for (int change = 0; change < 1000; ++change)
+            {
+                bank->setParameter(kCutoff, static_cast<float>(change) / 1000.0f);
+                posted += book.needsNotice(kCutoff) ? 1 : 0;
+            }
+        });
+    audio.join();
+    EXPECT_EQ(posted, 1);
+
+    // The notice arrives; the tick shows the last value. The next change posts again.
+    book.parameterChangedElsewhere(kCutoff);
+    EXPECT_TRUE(book.needsNotice(kCutoff));
+    EXPECT_FALSE(book.needsNotice(kCutoff));
+    book.idle(*bank);
+    EXPECT_EQ(control(kCutoff).last(), 0.999f);
+
+    // Each parameter has its own notice; indexes no control can have get none.
+    EXPECT_TRUE(book.needsNotice(kResonance));
+    EXPECT_FALSE(book.needsNotice(-1));
+    EXPECT_FALSE(book.needsNotice(128));
+}
+
+TEST_F(ViewBookkeepingTest, ANoticeThatCouldNotBePostedBecomesAFullRefreshAndPostsAgainLater)
+{
+    ASSERT_TRUE(book.needsNotice(kCutoff));
+    bank->setParameter(kCutoff, 0.125f);
+    book.noteLostNotice(kCutoff);
+    EXPECT_TRUE(book.isRefreshAllPending());
+    EXPECT_TRUE(book.needsNotice(kCutoff)) << "the next change posts again";
+    EXPECT_TRUE(book.idle(*bank));
+    EXPECT_EQ(control(kCutoff).last(), 0.125f);
+}
+
 TEST_F(ViewBookkeepingTest, APanelChangeReachesTheBankAndEveryListenerButTheView)
 {
     RecordingListener view;
