@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <random>
 #include <thread>
 
@@ -138,6 +139,63 @@ void checkLifecycle(HWND hostWindow)
     pump();
     panel = findPanel(hostWindow);
     check(showsBank(instance, panel), "showing a change made while it was closed");
+
+    // Hosts may close the editor from inside one of its modal loops (a timer of theirs runs
+    // there): a menu ends with the panel, a dialog when the user ends it, and the panel's code
+    // after either must not touch what is gone.
+    const int cutoff = indexOf("F Cut");
+    auto closeEditorWhen = [&instance](std::function<bool()> open)
+    {
+        return [&instance, open]
+        {
+            if (!open())
+            {
+                return false;
+            }
+            instance.dispatch(effEditClose);
+            return true;
+        };
+    };
+    auto nothingLeftOpen = []
+    {
+        EndMenu();
+        return findMenuWindow() == nullptr && findDialog("Edit MIDI Learn") == nullptr;
+    };
+    runModal([&] { SendMessageA(panel.controls.at(cutoff), WM_RBUTTONDOWN, MK_RBUTTON, 0); },
+             {closeEditorWhen([] { return findMenuWindow() != nullptr; }), nothingLeftOpen},
+             "the editor closed while a control's menu is open");
+    check(childWindowCount(hostWindow) == 0, "the menu ended with the panel");
+    instance.dispatch(effEditOpen, 0, 0, hostWindow);
+    panel = findPanel(hostWindow);
+    runModal([&] { SendMessageA(panel.controls.at(cutoff), WM_RBUTTONDOWN, MK_RBUTTON, 0); },
+             {[]
+              {
+                  const HWND menu = findMenuWindow();
+                  if (menu != nullptr)
+                  {
+                      PostMessageA(menu, WM_KEYDOWN, VK_DOWN, 0);
+                      PostMessageA(menu, WM_KEYDOWN, VK_DOWN, 0);
+                      PostMessageA(menu, WM_KEYDOWN, VK_RETURN, 0);
+                  }
+                  return menu != nullptr;
+              },
+              closeEditorWhen([] { return findDialog("Edit MIDI Learn") != nullptr; }),
+              // The dialog belongs to the host's window and outlives the panel; the user ends it.
+              []
+              {
+                  const HWND dialog = findDialog("Edit MIDI Learn");
+                  if (dialog != nullptr)
+                  {
+                      PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+                  }
+                  return true;
+              },
+              nothingLeftOpen},
+             "the editor closed while the Edit MIDI Learn dialog is open, then the dialog");
+    check(childWindowCount(hostWindow) == 0, "the panel is gone");
+    check(instance.dispatch(effEditOpen, 0, 0, hostWindow) == 1 &&
+              findPanel(hostWindow).controls.size() == 97,
+          "and the editor opens again");
 
     // Hosts may destroy their window before they close the editor.
     const HWND ownWindow = makeHostWindow(0, 0, TavrelPanel::kWidth, TavrelPanel::kHeight);
