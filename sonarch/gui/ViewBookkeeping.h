@@ -25,11 +25,11 @@ namespace Sonarch::Gui
 //
 // The notices themselves are coalesced too: of many changes of one parameter on another thread
 // (a host automating on its audio thread), only the first since its last notice arrived is
-// posted, so a busy automation costs the notifying thread one post per parameter and tick, and
-// never floods the window's message queue.
+// posted, so a busy automation costs the notifying thread one post per parameter until the view
+// takes it, and never floods the window's message queue.
 //
-// Everything runs on the view's thread, except needsNotice and noteLostNotification, which any
-// thread may call.
+// Everything runs on the view's thread, except needsNotice, noteLostNotice and
+// noteLostNotification, which any thread may call.
 template <typename Display>
 class ViewBookkeeping
 {
