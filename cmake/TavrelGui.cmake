@@ -22,7 +22,7 @@ endif()
 
 enable_language(RC)
 
-target_link_libraries(tavrel_plugin PRIVATE tavrel_gui)
+target_link_libraries(tavrel_plugin PRIVATE tavrel_editor)
 
 # The resources in a library of their own, so the compiler's warning options never reach windres.
 # windres finds the images through the include directory (the source root).
@@ -41,3 +41,12 @@ file(GLOB tavrel_guicheck_sources CONFIGURE_DEPENDS
 add_executable(tavrel-guicheck ${tavrel_guicheck_sources})
 target_link_libraries(tavrel-guicheck PRIVATE tavrel_gui tavrel_instrument tavrel_source_root)
 target_link_options(tavrel-guicheck PRIVATE -static -static-libgcc -static-libstdc++)
+
+# The editor's check under Wine: the built plug-in hosted through its entry, its panel opened in a
+# window of the check's own and driven with synthesized input; screenshots of the panel.
+file(GLOB tavrel_editorcheck_sources CONFIGURE_DEPENDS
+    ${PROJECT_SOURCE_DIR}/tests/instrument/win32/*.cpp)
+add_executable(tavrel-editorcheck ${tavrel_editorcheck_sources}
+    ${PROJECT_SOURCE_DIR}/tests/sonarch/gui/win32/Pixels.cpp)
+target_link_libraries(tavrel-editorcheck PRIVATE tavrel_gui tavrel_instrument tavrel_hostlib tavrel_source_root)
+target_link_options(tavrel-editorcheck PRIVATE -static -static-libgcc -static-libstdc++)

@@ -5,6 +5,7 @@
 #include "vst/VstEntry.h"
 
 #ifdef _WIN32
+#include "instrument/win32/TavrelEditor.h"
 #include "sonarch/gui/win32/Window.h"
 #endif
 
@@ -36,9 +37,14 @@ AudioEffect* createEffectInstance(audioMasterCallback audioMaster)
     // The plug-in object takes the synthesizer; an allocation failure in either destroys what
     // was built and passes out.
     auto synthesizer = std::make_unique<TavrelSynth>();
-    auto* effect = new SynthEffect(synthesizer.get(), audioMaster);
+    auto effect = std::make_unique<SynthEffect>(synthesizer.get(), audioMaster);
     synthesizer.release();
-    // The editor comes with the window toolkit; until then the instance has none.
+#ifdef _WIN32
+    // The Windows builds carry the panel; setEditor sets effFlagsHasEditor to match.
+    effect->setEditor(new TavrelEditor(effect.get(), effect->getBank(), effect->getMidiLearn()));
+#else
+    // The Linux build has no editor: hosts show their own view of the parameters.
     effect->setEditor(nullptr);
-    return effect;
+#endif
+    return effect.release();
 }

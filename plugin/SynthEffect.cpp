@@ -68,6 +68,9 @@ SynthEffect::SynthEffect(ISynthesizer* ownedSynthesizer, audioMasterCallback hos
 
 SynthEffect::~SynthEffect()
 {
+    // The editor borrows the bank and the MIDI-learn table (its open view listens to both), so it
+    // goes first, while they exist; the base would delete it only after the synthesizer.
+    setEditor(nullptr);
     bank->removeListener(this);
     delete synthesizer;
 }

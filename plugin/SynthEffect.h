@@ -26,6 +26,7 @@ public:
     // listens to the bank. The entry builds instances only for a host that answers the version
     // question, so hostCallback is never null here (the base's host calls would answer 0).
     SynthEffect(ISynthesizer* synthesizer, audioMasterCallback hostCallback);
+    // Deletes the editor first, then the synthesizer.
     ~SynthEffect() override;
 
     void processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames) override;

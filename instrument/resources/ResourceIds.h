@@ -15,3 +15,10 @@
 
 /* The about box's picture (a 24-bit bitmap). */
 #define TAVREL_BITMAP_ABOUT 116
+
+/* The dialogs: the about box, and the MIDI-learn editor with its list of controllers (the
+   toolkit's dialog procedure knows them by these numbers, sonarch/gui/win32/EditMidiLearnDialog.h).
+ */
+#define TAVREL_DIALOG_ABOUT 117
+#define TAVREL_DIALOG_EDIT_MIDI_LEARN 1000
+#define TAVREL_CONTROLLER_LIST 1000

@@ -6,7 +6,7 @@ namespace Sonarch::Gui
 
 // Names are fixed: a window message registered under the same name by another module gets the same
 // number, so these must never change. Controls post the first four to their parent; any window
-// takes the mouse-listener pair; the view posts the last five to itself.
+// takes the mouse-listener pair; the view posts the last six to itself.
 constexpr const char* kControlValueChangedName =
     "UWM_CONTROL_VALUE_CHANGED-{43B0FBAD-1FF6-45ed-8BC0-CADE4AF7768B}";
 constexpr const char* kControlRButtonDownName =
@@ -27,5 +27,7 @@ constexpr const char* kProgramUpdatedName =
     "UWM_PROGRAM_UPDATED-{255E6667-5394-4d2e-A1CE-F457F256EE78}";
 constexpr const char* kBankUpdatedName = "UWM_BANK_UPDATED-{255E6667-5394-4d2e-A1CE-F457F256EE78}";
 constexpr const char* kIdleName = "UWM_IDLE-{255E6667-5394-4d2e-A1CE-F457F256EE78}";
+constexpr const char* kLearnStateChangedName =
+    "UWM_LEARN_STATE_CHANGED-{255E6667-5394-4d2e-A1CE-F457F256EE78}";
 
 } // namespace Sonarch::Gui

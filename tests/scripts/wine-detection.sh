@@ -5,8 +5,8 @@
 #   1. The Wine tests say which case it is, skip the 32-bit runtime checks by name, still read the
 #      32-bit DLL's exports, run every 64-bit check, and pass.
 #   2. A broken 64-bit loader is a failure, never a skip.
-#   3. The toolkit check under Xvfb (scripts/test-gui-wine.sh) skips its 32-bit run by name and
-#      passes on the 64-bit one.
+#   3. The GUI checks under Xvfb (scripts/test-gui-wine.sh: the toolkit's and the editor's) skip
+#      their 32-bit runs by name and pass on the 64-bit ones.
 # Needs the builds that scripts/test-wine.sh needs.
 set -uo pipefail
 cd "$(dirname "$0")/../.."
@@ -54,20 +54,24 @@ if grep -q "SKIPPED: .*win64" "$work/no64.log"; then
     fail "a failing 64-bit check was reported as skipped"
 fi
 
-echo "case 3: the toolkit check without 32-bit programs"
+echo "case 3: the GUI checks without 32-bit programs"
 TAVREL_WINE32_LOADER="$not_a_program" scripts/test-gui-wine.sh > "$work/gui.log" 2>&1
 result=$?
 [ "$result" -eq 0 ] || fail "the GUI tests failed without 32-bit programs (exit status $result)"
 expect_line "$work/gui.log" "SKIPPED: toolkit check of build/win32/bin/tavrel-guicheck.exe"
+expect_line "$work/gui.log" "SKIPPED: editor check of build/win32/bin/tavrel-editorcheck.exe"
 expect_line "$work/gui.log" "wine: toolkit check of build/win64/bin/tavrel-guicheck.exe"
+expect_line "$work/gui.log" "wine: editor check of build/win64/bin/tavrel-editorcheck.exe"
 expect_line "$work/gui.log" "gui tests passed"
 [ "$(grep -c '^gui check passed' "$work/gui.log")" -eq 1 ] ||
     fail "the 64-bit toolkit check did not pass exactly once"
+[ "$(grep -c '^editor check passed' "$work/gui.log")" -eq 1 ] ||
+    fail "the 64-bit editor check did not pass exactly once"
 
 if [ "$failures" -ne 0 ]; then
     echo "--- output without 32-bit programs:"
     cat "$work/no32.log"
-    echo "--- toolkit check without 32-bit programs:"
+    echo "--- GUI checks without 32-bit programs:"
     cat "$work/gui.log"
     echo "wine detection test: $failures failures"
     exit 1

@@ -6,6 +6,9 @@
 #include "sonarch/gui/win32/TextDrawing.h"
 #include "sonarch/gui/win32/WindowGeometry.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace Sonarch::Gui
 {
 
@@ -42,7 +45,29 @@ void Label::onPaint(HDC dc)
         drawImagePart(graphics.get(), background, 0, 0, origin.x, origin.y, client.right,
                       client.bottom);
     }
-    drawText(dc, text.get(), font, textColour, client, format);
+    drawTextFitted(dc, text.get(), font, textColour, client, format);
+}
+
+LRESULT Label::defaultProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_GETTEXTLENGTH)
+    {
+        return static_cast<LRESULT>(std::strlen(text.get()));
+    }
+    if (message == WM_GETTEXT)
+    {
+        // wParam is the buffer's size in characters, terminator included.
+        char* buffer = reinterpret_cast<char*>(lParam);
+        if (buffer == nullptr || wParam == 0)
+        {
+            return 0;
+        }
+        const std::size_t length = std::min<std::size_t>(std::strlen(text.get()), wParam - 1);
+        std::memcpy(buffer, text.get(), length);
+        buffer[length] = '\0';
+        return static_cast<LRESULT>(length);
+    }
+    return Window::defaultProc(message, wParam, lParam);
 }
 
 } // namespace Sonarch::Gui

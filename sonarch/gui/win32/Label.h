@@ -8,7 +8,10 @@
 namespace Sonarch::Gui
 {
 
-// Not a control: it shows text and takes no input. The font is borrowed.
+// Not a control: it shows text and takes no input. The font is borrowed. A text that would wrap
+// to more lines than fit is drawn a line per line of the text, narrowed where a line is too wide.
+// Its text is also its window text (WM_GETTEXT), so that screen readers and tests can read the
+// status line.
 class Label : public Window
 {
 public:
@@ -25,6 +28,7 @@ public:
 
 protected:
     void onPaint(HDC dc) override;
+    LRESULT defaultProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
     Label(GpBitmap* background, HFONT font);

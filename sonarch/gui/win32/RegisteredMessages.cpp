@@ -17,5 +17,6 @@ const UINT UWM_PARAMETER_VALUE_CHANGED = RegisterWindowMessageA(kParameterValueC
 const UINT UWM_PROGRAM_UPDATED = RegisterWindowMessageA(kProgramUpdatedName);
 const UINT UWM_BANK_UPDATED = RegisterWindowMessageA(kBankUpdatedName);
 const UINT UWM_IDLE = RegisterWindowMessageA(kIdleName);
+const UINT UWM_LEARN_STATE_CHANGED = RegisterWindowMessageA(kLearnStateChangedName);
 
 } // namespace Sonarch::Gui

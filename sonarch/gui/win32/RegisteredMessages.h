@@ -19,12 +19,15 @@ extern const UINT UWM_CONTROL_LEAVE;
 // Taken by any toolkit window: lParam a MouseListener to add, or to remove (every entry of it).
 extern const UINT UWM_MOUSELISTENER_ADDED;
 extern const UINT UWM_MOUSELISTENER_REMOVED;
-// Posted by the view to itself from the bank's callbacks and the editor's idle call.
+// Posted to the view by itself from the bank's callbacks, and by the editor's idle call.
 extern const UINT UWM_PROGRAM_INDEX_CHANGED;
 extern const UINT UWM_PARAMETER_VALUE_CHANGED;
 extern const UINT UWM_PROGRAM_UPDATED;
 extern const UINT UWM_BANK_UPDATED;
 extern const UINT UWM_IDLE;
+// Posted by the view to itself when MIDI learn began (wParam 1) or ended (wParam 0), which may
+// happen on the audio thread.
+extern const UINT UWM_LEARN_STATE_CHANGED;
 
 // Whether message is the registered message kept in registered (0 matches nothing).
 inline bool isRegisteredMessage(UINT message, UINT registered)

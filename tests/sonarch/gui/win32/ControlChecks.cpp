@@ -369,6 +369,30 @@ void checkControls(const PanelImages& images, const std::string& artifacts)
                                                         0, 0, 0, 0, 0)) > 40,
           "the label draws its text");
 
+    // --- A status text whose first line is too wide to wrap into the label keeps its second line
+    // in view: the line is narrowed rather than wrapped onto the second line's place.
+    auto lowerHalfDiffers = [](const Pixels& a, const Pixels& b)
+    {
+        for (int y = 14; y < a.height && y < b.height; ++y)
+        {
+            for (int x = 0; x < a.width && x < b.width; ++x)
+            {
+                if (a.at(x, y) != b.at(x, y))
+                {
+                    return true;
+                }
+            }
+        }
+        return false;
+    };
+    status->setText("Filter: Pressure Enabled (CC127)\nOn On/Off");
+    const Pixels bothLines = readWindow(status->getHwnd(), 150, 25);
+    status->setText("Filter: Pressure Enabled (CC127)");
+    const Pixels firstLineOnly = readWindow(status->getHwnd(), 150, 25);
+    check(lowerHalfDiffers(bothLines, firstLineOnly),
+          "a first line too wide for the label leaves its second line visible");
+    status->setText("Filter Cutoff\n2.51 kHz");
+
     // --- Right button, hover and leave, reported to the parent naming the control. The hover and
     // the leave come from the system: the pointer rests on the switch, then leaves it.
     SendMessageA(onOff->getHwnd(), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(5, 5));

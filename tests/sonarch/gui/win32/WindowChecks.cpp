@@ -143,6 +143,7 @@ void checkRegisteredMessages()
         {kProgramUpdatedName, UWM_PROGRAM_UPDATED},
         {kBankUpdatedName, UWM_BANK_UPDATED},
         {kIdleName, UWM_IDLE},
+        {kLearnStateChangedName, UWM_LEARN_STATE_CHANGED},
     };
     std::set<UINT> distinct;
     bool allMatch = true;
@@ -151,8 +152,8 @@ void checkRegisteredMessages()
         allMatch = allMatch && number >= 0xC000 && RegisterWindowMessageA(name) == number;
         distinct.insert(number);
     }
-    check(allMatch, "all 11 are registered under their exact names before main");
-    check(distinct.size() == 11, "they are 11 distinct messages");
+    check(allMatch, "all 12 are registered under their exact names before main");
+    check(distinct.size() == 12, "they are 12 distinct messages");
 }
 
 void checkWindowWithoutObject()
