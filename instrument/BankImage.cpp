@@ -33,9 +33,11 @@ void readRecordFields(ChunkReader& reader, ProgramRecord& record)
     reader.readInt32(record.version);
     reader.read(record.identifier, kBankTextBytes);
     reader.read(record.name, kBankTextBytes);
-    for (float& value : record.values)
+    for (Relaxed<float>& value : record.values)
     {
-        reader.readFloat32(value);
+        float stored = 0.0f;
+        reader.readFloat32(stored);
+        value = stored;
     }
 }
 } // namespace

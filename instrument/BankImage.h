@@ -2,6 +2,7 @@
 // and writers and the constants of the layout.
 #pragma once
 
+#include "base/Relaxed.h"
 #include "sonarch/parameters/ChunkReader.h"
 #include "sonarch/parameters/ChunkWriter.h"
 
@@ -35,8 +36,10 @@ struct ProgramRecord
     std::int32_t version;
     char identifier[kBankTextBytes];
     char name[kBankTextBytes];
-    // Normalised parameter values by parameter index.
-    float values[kProgramValueSlots];
+    // Normalised parameter values by parameter index. MIDI learn writes the current program's
+    // values on the audio thread while the user-interface thread may load, apply or save the
+    // programs: each value is read and written whole, and the last writer wins.
+    Relaxed<float> values[kProgramValueSlots];
 };
 
 // The bank: 4 + 128 + 128 x 772 = 98948 bytes, program 0 first.
@@ -47,7 +50,8 @@ struct BankImage
     ProgramRecord programs[kBankProgramSlots];
 };
 
-static_assert(sizeof(float) == 4, "values are stored as 32-bit floats");
+static_assert(sizeof(float) == 4 && sizeof(Relaxed<float>) == 4,
+              "values are stored as 32-bit floats");
 static_assert(sizeof(ProgramRecord) == kProgramRecordBytes);
 static_assert(offsetof(ProgramRecord, version) == 0);
 static_assert(offsetof(ProgramRecord, identifier) == 4);

@@ -8,13 +8,14 @@
 #include "sonarch/parameters/BankInterface.h"
 #include "sonarch/parameters/ChunkWriter.h"
 
+#include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <memory>
 
 std::vector<std::uint8_t> buildFactoryBankImage(Sonarch::Parameters::BankInterface& bank)
 {
-    auto image = std::make_unique<BankImage>();
-    std::memset(image.get(), 0, sizeof(BankImage));
+    auto image = std::make_unique<BankImage>(); // value-initialised: every field zero
     image->version = kFactoryBankVersion;
     copyText(image->identifier, kBankIdentifier, kBankTextBytes);
 
@@ -32,7 +33,7 @@ std::vector<std::uint8_t> buildFactoryBankImage(Sonarch::Parameters::BankInterfa
         ProgramRecord& record = image->programs[p];
         record.version = kFactoryBankVersion;
         copyText(record.identifier, kProgramIdentifier, kBankTextBytes);
-        std::memcpy(record.values, defaults, sizeof(defaults));
+        std::copy(std::begin(defaults), std::end(defaults), std::begin(record.values));
         if (p >= programCount)
         {
             copyText(record.name, kUnnamedProgram, kBankTextBytes);

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -28,8 +29,7 @@ void fillRecord(ProgramRecord& record, int seed)
         record.values[i] = static_cast<float>(i * seed) / 1000.0f;
     }
     record.values[1] = -0.0f;
-    const std::uint32_t payloadNaN = 0x7FC01234u;
-    std::memcpy(&record.values[2], &payloadNaN, 4);
+    record.values[2] = std::bit_cast<float>(std::uint32_t{0x7FC01234u}); // a NaN with a payload
     record.values[3] = std::numeric_limits<float>::denorm_min();
     record.values[4] = -std::numeric_limits<float>::infinity();
 }
@@ -76,7 +76,8 @@ TEST(BankImageTest, ShortInputIsRefusedWithoutReadingAnything)
     writeBankImage(bytes, *image);
 
     ChunkReader shortRecord(bytes.getData(), kProgramRecordBytes - 1);
-    ProgramRecord untouched = record;
+    ProgramRecord untouched;
+    fillRecord(untouched, 3);
     EXPECT_FALSE(readProgramRecord(shortRecord, untouched));
     EXPECT_EQ(shortRecord.getPosition(), 0u);
     EXPECT_EQ(std::memcmp(&untouched, &record, sizeof(record)), 0);
