@@ -20,7 +20,13 @@ build_one() {
     *) echo "unknown target: $target (linux, asan, tsan, win32, win64, all)" >&2; exit 2 ;;
     esac
     cmake -S . -B "$dir" "${options[@]}" > /dev/null
-    cmake --build "$dir" -j "$jobs"
+    # TAVREL_BUILD_TARGETS limits the build to the targets it names (all of them by default).
+    if [ -n "${TAVREL_BUILD_TARGETS:-}" ]; then
+        # shellcheck disable=SC2086
+        cmake --build "$dir" -j "$jobs" --target ${TAVREL_BUILD_TARGETS}
+    else
+        cmake --build "$dir" -j "$jobs"
+    fi
 }
 
 target="${1:-all}"

@@ -12,7 +12,7 @@ main_packages=(build-essential cmake ninja-build python3 sox)
 all_packages=(
     "${main_packages[@]}" pkg-config
     googletest libgtest-dev libgmock-dev libbenchmark-dev
-    clang-format
+    clang-format clang-14 libclang-rt-14-dev
     g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
     binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
     wine wine32:i386 wine64

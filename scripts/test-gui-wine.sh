@@ -3,7 +3,8 @@
 # toolkit's check (windows, controls, painting, the images of the built plug-in DLL) and the
 # editor's check (the built DLL hosted through VSTPluginMain, its panel opened with effEditOpen and
 # driven with synthesized input, menus, dialogs, MIDI learn, import, open and close while another
-# thread processes, damaged images). Screenshots land in build/<target>/artifacts/:
+# thread processes, damaged images), and the two-thread host stress with the editor open and idle
+# ticks running. Screenshots land in build/<target>/artifacts/:
 # toolkit-panel.png, panel-image.png, editor-factory.png, editor-sh-bleeps.png, editor-status.png,
 # status-long-name.png, edit-midi-learn.png, about.png.
 # Needs build/win32 and build/win64. On a machine that cannot run 32-bit programs the 32-bit checks
@@ -57,10 +58,12 @@ for pair in win32:Tavrel.dll win64:Tavrel64.dll; do
     target=${pair%%:*}
     dll=build/$target/bin/${pair##*:}
     artifacts=build/$target/artifacts
-    for program in guicheck editorcheck; do
+    for program in guicheck editorcheck stress; do
         case $program in
-        guicheck) name=toolkit verdict="gui check passed" ;;
-        editorcheck) name=editor verdict="editor check passed" ;;
+        guicheck) name=toolkit verdict="gui check passed" arguments=("$dll" "$artifacts") ;;
+        editorcheck) name=editor verdict="editor check passed" arguments=("$dll" "$artifacts") ;;
+        # Two host threads for 5 s with the editor open and idle ticks running.
+        stress) name=stress verdict="host stress passed" arguments=(--seconds 5 --editor "$dll") ;;
         esac
         check=build/$target/bin/tavrel-$program.exe
         log=build/$target/$program.log
@@ -79,7 +82,7 @@ for pair in win32:Tavrel.dll win64:Tavrel64.dll; do
         echo "wine: $name check of $check with $dll"
         started=$(date +%s)
         mkdir -p "$artifacts"
-        run_windows "$target" "$check" "$dll" "$artifacts" > "$log" 2>&1
+        run_windows "$target" "$check" "${arguments[@]}" > "$log" 2>&1
         checked=$?
         grep -v "^wine: Read access denied for device" "$log"
         if [ "$checked" -ne 0 ] || ! grep -q "^$verdict" "$log"; then

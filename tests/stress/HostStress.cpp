@@ -3,8 +3,9 @@
 // finite; the user-interface thread sets parameters, changes programs, saves and loads bank and
 // program chunks (some with MIDI-learn bindings the MIDI then moves), renames programs and reads
 // parameter texts. A watchdog fails the run when either thread stops making progress (a deadlock)
-// for several seconds.
-//   tavrel-stress [--seconds S] [--seed N] PLUGIN
+// for several seconds. With --editor (Windows), the user-interface thread also opens the editor
+// in a window of its own, pumps its messages and sends idle ticks throughout.
+//   tavrel-stress [--seconds S] [--seed N] [--editor] PLUGIN
 #include "tools/host/HostCallback.h"
 #include "tools/host/PluginLibrary.h"
 
@@ -20,6 +21,10 @@
 #include <thread>
 #include <vector>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace
 {
 
@@ -27,6 +32,7 @@ std::atomic<long> audioBlocks{0};
 std::atomic<long> userCalls{0};
 std::atomic<long> nonFinite{0};
 std::atomic<bool> running{true};
+std::atomic<bool> editorFailed{false};
 
 struct EventList
 {
@@ -118,12 +124,38 @@ std::vector<std::uint8_t> withBindings(const std::uint8_t* bank)
     return chunk;
 }
 
-void userInterfaceThread(AEffect* effect, unsigned seed)
+void userInterfaceThread(AEffect* effect, unsigned seed, bool withEditor)
 {
     std::mt19937 random(seed);
     char text[256];
+#ifdef _WIN32
+    // The editor's windows belong to this thread, which must create its parent and pump.
+    HWND window = nullptr;
+    if (withEditor)
+    {
+        window = CreateWindowExA(0, "STATIC", "Tavrel stress", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0,
+                                 0, 840, 830, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+        if (window == nullptr || effect->dispatcher(effect, effEditOpen, 0, 0, window, 0.0f) == 0)
+        {
+            editorFailed = true;
+        }
+    }
+#else
+    if (withEditor)
+    {
+        editorFailed = true; // no editor on this platform
+    }
+#endif
     while (running.load(std::memory_order_relaxed))
     {
+#ifdef _WIN32
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
+        {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+#endif
         switch (random() % 8)
         {
         case 0:
@@ -180,6 +212,13 @@ void userInterfaceThread(AEffect* effect, unsigned seed)
         }
         userCalls.fetch_add(1, std::memory_order_relaxed);
     }
+#ifdef _WIN32
+    if (window != nullptr)
+    {
+        effect->dispatcher(effect, effEditClose, 0, 0, nullptr, 0.0f);
+        DestroyWindow(window);
+    }
+#endif
 }
 
 } // namespace
@@ -189,9 +228,14 @@ int main(int argc, char** argv)
     double seconds = 5.0;
     unsigned seed = 20261208;
     const char* path = nullptr;
+    bool withEditor = false;
     for (int i = 1; i < argc; ++i)
     {
-        if (std::strcmp(argv[i], "--seconds") == 0 && i + 1 < argc)
+        if (std::strcmp(argv[i], "--editor") == 0)
+        {
+            withEditor = true;
+        }
+        else if (std::strcmp(argv[i], "--seconds") == 0 && i + 1 < argc)
         {
             seconds = std::atof(argv[++i]);
         }
@@ -211,7 +255,7 @@ int main(int argc, char** argv)
     }
     if (path == nullptr || !(seconds > 0.0 && seconds <= 3600.0))
     {
-        std::fprintf(stderr, "usage: tavrel-stress [--seconds S] [--seed N] PLUGIN\n");
+        std::fprintf(stderr, "usage: tavrel-stress [--seconds S] [--seed N] [--editor] PLUGIN\n");
         return 2;
     }
     PluginLibrary library;
@@ -233,9 +277,10 @@ int main(int argc, char** argv)
     host.dispatch(effMainsChanged, 0, 1);
     host.dispatch(effStartProcess);
 
-    std::printf("two threads for %.1f s (seed %u)\n", seconds, seed);
+    std::printf("two threads for %.1f s (seed %u)%s\n", seconds, seed,
+                withEditor ? ", the editor open" : "");
     std::thread audio(audioThread, effect, seed);
-    std::thread user(userInterfaceThread, effect, seed + 1);
+    std::thread user(userInterfaceThread, effect, seed + 1, withEditor);
 
     // The watchdog: both threads must make progress within every stretch of 5 s.
     const auto start = std::chrono::steady_clock::now();
@@ -278,5 +323,15 @@ int main(int argc, char** argv)
     host.close();
     std::printf("%ld audio blocks, %ld user-interface calls, %ld samples not finite\n",
                 audioBlocks.load(), userCalls.load(), nonFinite.load());
-    return nonFinite.load() == 0 && audioBlocks.load() > 0 && userCalls.load() > 0 ? 0 : 1;
+    if (editorFailed)
+    {
+        std::printf("FAILED: the editor did not open\n");
+    }
+    const bool passed =
+        nonFinite.load() == 0 && audioBlocks.load() > 0 && userCalls.load() > 0 && !editorFailed;
+    if (passed)
+    {
+        std::printf("host stress passed\n");
+    }
+    return passed ? 0 : 1;
 }
