@@ -43,16 +43,6 @@ if ! grep -q '^"Managed"="N"' "$WINEPREFIX/user.reg" 2> /dev/null; then
         echo "note: could not set Wine's windows unmanaged; the checks take longer"
 fi
 
-status=0
-declare -a skipped=()
-fail() {
-    echo "FAILED: $*"
-    status=1
-}
-skip() {
-    echo "SKIPPED: $* (needs a machine that runs 32-bit programs)"
-    skipped+=("$*")
-}
 
 for pair in win32:Tavrel.dll win64:Tavrel64.dll; do
     target=${pair%%:*}
@@ -92,11 +82,4 @@ for pair in win32:Tavrel.dll win64:Tavrel64.dll; do
     done
 done
 
-if [ "${#skipped[@]}" -gt 0 ]; then
-    echo "skipped ${#skipped[@]} 32-bit runtime checks: $wine32_reason"
-    printf '  skipped: %s\n' "${skipped[@]}"
-fi
-if [ "$status" -eq 0 ]; then
-    echo "gui tests passed"
-fi
-exit $status
+finish_wine_tests "gui tests passed"

@@ -33,16 +33,6 @@ done
 
 detect_wine32
 
-status=0
-declare -a skipped=()
-fail() {
-    echo "FAILED: $*"
-    status=1
-}
-skip() {
-    echo "SKIPPED: $* (needs a machine that runs 32-bit programs)"
-    skipped+=("$*")
-}
 
 echo "native: reference render of $native_plugin"
 rm -f "$native_render"
@@ -110,11 +100,4 @@ for pair in win32:Tavrel.dll win64:Tavrel64.dll; do
         fail "two $target renders of the demo song differ"
 done
 
-if [ "${#skipped[@]}" -gt 0 ]; then
-    echo "skipped ${#skipped[@]} 32-bit runtime checks: $wine32_reason"
-    printf '  skipped: %s\n' "${skipped[@]}"
-fi
-if [ "$status" -eq 0 ]; then
-    echo "wine tests passed"
-fi
-exit $status
+finish_wine_tests "wine tests passed"

@@ -63,3 +63,27 @@ run_windows() {
     shift
     "$loader" "$@"
 }
+
+# The verdicts of a Wine test script: fail marks the run failed, skip records a 32-bit runtime
+# check this machine cannot run, and finish_wine_tests lists the skipped checks, prints the given
+# success line when nothing failed, and returns the run's status.
+wine_status=0
+declare -a wine_skipped=()
+fail() {
+    echo "FAILED: $*"
+    wine_status=1
+}
+skip() {
+    echo "SKIPPED: $* (needs a machine that runs 32-bit programs)"
+    wine_skipped+=("$*")
+}
+finish_wine_tests() {
+    if [ "${#wine_skipped[@]}" -gt 0 ]; then
+        echo "skipped ${#wine_skipped[@]} 32-bit runtime checks: $wine32_reason"
+        printf '  skipped: %s\n' "${wine_skipped[@]}"
+    fi
+    if [ "$wine_status" -eq 0 ]; then
+        echo "$1"
+    fi
+    return $wine_status
+}

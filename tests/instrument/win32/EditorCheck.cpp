@@ -271,6 +271,25 @@ int childWindowCount(HWND parent)
     return count;
 }
 
+bool openEditor(Instance& instance, HWND hostWindow)
+{
+    return check(instance.isOpen() && instance.dispatch(effEditOpen, 0, 0, hostWindow) == 1,
+                 "the editor opens");
+}
+
+PanelWindows openPanel(Instance& instance, HWND hostWindow)
+{
+    if (!openEditor(instance, hostWindow))
+    {
+        return PanelWindows{};
+    }
+    instance.dispatch(effEditIdle);
+    pump();
+    PanelWindows panel = findPanel(hostWindow);
+    check(panel.view != nullptr, "the host's window holds the panel");
+    return panel;
+}
+
 PanelWindows findPanel(HWND hostWindow)
 {
     PanelWindows panel;

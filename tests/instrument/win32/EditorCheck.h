@@ -75,6 +75,10 @@ struct PanelWindows
 };
 PanelWindows findPanel(HWND hostWindow);
 int childWindowCount(HWND parent);
+// effEditOpen into the host window, counted as a check; false when it failed.
+bool openEditor(Instance& instance, HWND hostWindow);
+// openEditor, an idle tick, and the panel as the host then sees it (no view when it failed).
+PanelWindows openPanel(Instance& instance, HWND hostWindow);
 // The status line's text (the label answers WM_GETTEXT).
 std::string statusText(const PanelWindows& panel);
 

@@ -112,8 +112,7 @@ void checkLifecycle(HWND hostWindow)
 {
     section("opening, closing and reopening");
     Instance instance;
-    if (!check(instance.isOpen() && instance.dispatch(effEditOpen, 0, 0, hostWindow) == 1,
-               "the editor opens"))
+    if (!openEditor(instance, hostWindow))
     {
         return;
     }
@@ -262,8 +261,7 @@ void checkConcurrency(HWND hostWindow)
 {
     section("the editor while another thread processes and automates");
     Instance instance;
-    if (!check(instance.isOpen() && instance.dispatch(effEditOpen, 0, 0, hostWindow) == 1,
-               "the editor opens"))
+    if (!openEditor(instance, hostWindow))
     {
         return;
     }

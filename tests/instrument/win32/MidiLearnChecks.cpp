@@ -286,14 +286,11 @@ void checkMidiLearn(HWND hostWindow)
 {
     section("MIDI learn from a control's menu");
     Instance instance;
-    if (!check(instance.isOpen() && instance.dispatch(effEditOpen, 0, 0, hostWindow) == 1,
-               "the editor opens"))
+    const PanelWindows panel = openPanel(instance, hostWindow);
+    if (panel.view == nullptr)
     {
         return;
     }
-    instance.dispatch(effEditIdle);
-    pump();
-    const PanelWindows panel = findPanel(hostWindow);
     const int cutoff = indexOf("F Cut");
     const int resonance = indexOf("F Res");
     const HWND knob = panel.controls.at(cutoff);
@@ -399,14 +396,11 @@ void checkMainMenu(HWND hostWindow)
 {
     section("the main menu");
     Instance instance;
-    if (!check(instance.isOpen() && instance.dispatch(effEditOpen, 0, 0, hostWindow) == 1,
-               "the editor opens"))
+    const PanelWindows panel = openPanel(instance, hostWindow);
+    if (panel.view == nullptr)
     {
         return;
     }
-    instance.dispatch(effEditIdle);
-    pump();
-    const PanelWindows panel = findPanel(hostWindow);
     const int cutoff = indexOf("F Cut");
     const int resonance = indexOf("F Res");
 

@@ -326,14 +326,11 @@ void checkChanges(HWND hostWindow)
 {
     section("changes on the panel and from the host");
     Instance instance;
-    if (!check(instance.isOpen() && instance.dispatch(effEditOpen, 0, 0, hostWindow) == 1,
-               "the editor opens"))
+    const PanelWindows panel = openPanel(instance, hostWindow);
+    if (panel.view == nullptr)
     {
         return;
     }
-    instance.dispatch(effEditIdle);
-    pump();
-    const PanelWindows panel = findPanel(hostWindow);
     const int cutoff = indexOf("F Cut");
     const int resonance = indexOf("F Res");
     if (!check(panel.controls.count(cutoff) == 1 && panel.controls.count(resonance) == 1,
