@@ -229,6 +229,17 @@ int AdsrEnvelope::processDecaySustain(int first, int count)
         const float next = stored + (aim - stored) * k;
         stored = next == stored ? aim : next;
         output[i] = (stored - kStoredZero) * gain;
+        if (stored == aim && aim + (aim - aim) * k == aim)
+        {
+            // On the sustain level with a step that keeps it there (any finite coefficient):
+            // every later sample of the block is this one, so a held note costs a fill.
+            const float sustained = output[i];
+            for (int j = i + 1; j < count; ++j)
+            {
+                output[j] = sustained;
+            }
+            break;
+        }
     }
     level = stored;
     return count;
