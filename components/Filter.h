@@ -64,6 +64,14 @@ public:
     void process(int count) override;
     const float* getOutput() const override { return output; }
 
+    // Processes filterCount filters for count frames, each giving the samples and state its own
+    // process would, bit for bit. The per-sample loops of up to kGroupLanes filters run side by
+    // side in the lanes of one vector loop: the loop of a single filter is one long chain of
+    // dependent steps, so several in step cost little more than one. Audio thread; the filters'
+    // sources must have rendered this block.
+    static constexpr int kGroupLanes = 4;
+    static void processGroup(Filter* const* filters, int filterCount, int count);
+
     // Retunes the cutoff to note at once; the resonance jumps to its setting.
     void trigger(int previousNote, int note, int velocity) override;
     void release(int velocity) override;
@@ -100,6 +108,18 @@ private:
     float computeCutoffFrequency() const;
     void updateCutoff();
     void clearState();
+    // What the per-sample loop of a block must attend to: a modulation sum (without one it would
+    // be 0 throughout and is not written), and input samples below the silence threshold
+    // (without one the silence measure need not be read).
+    struct BlockInputs
+    {
+        bool modulated;
+        bool quiet;
+    };
+    // The work of a block around the per-sample loop: the input sum, its silence measure and the
+    // modulation sum before, the amplitude after.
+    BlockInputs gatherInputs(int count);
+    void applyAmplitude(int count);
 
     // Parameters
     FloatParameter cutoff;

@@ -43,9 +43,18 @@ TavrelVoice::TavrelVoice(const TavrelVoiceSources& sources)
 
 void TavrelVoice::process(float* buffer, int count)
 {
+    if (renderSources(count))
+    {
+        filter.process(count);
+        finish(buffer, count);
+    }
+}
+
+bool TavrelVoice::renderSources(int count)
+{
     if (silent)
     {
-        return;
+        return false;
     }
     // Every modulation source runs before the components that read it.
     ramp1.process(count);
@@ -59,8 +68,18 @@ void TavrelVoice::process(float* buffer, int count)
     osc1.process(count);
     osc2.process(count);
     noise.process(count);
-    filter.process(count);
+    if (silent)
+    {
+        // Envelope 1 finished during this block: the next note starts the oscillators at new
+        // random phases (their output for this block is already rendered).
+        osc1.setPhase(static_cast<float>(random.next()) * kRandomToPhase);
+        osc2.setPhase(static_cast<float>(random.next()) * kRandomToPhase);
+    }
+    return true;
+}
 
+void TavrelVoice::finish(float* buffer, int count)
+{
     const float* voiceOutput = filter.getOutput();
     for (int i = 0; i < count; ++i)
     {
@@ -76,8 +95,6 @@ void TavrelVoice::process(float* buffer, int count)
         // hears the clearing now, since envelope 1 has closed.
         filter.reset();
         env2.reset();
-        osc1.setPhase(static_cast<float>(random.next()) * kRandomToPhase);
-        osc2.setPhase(static_cast<float>(random.next()) * kRandomToPhase);
     }
 }
 

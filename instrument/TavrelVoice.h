@@ -42,6 +42,15 @@ public:
     void process(float* buffer, int count) override;
     void processReplacing(float* buffer, int count) override;
 
+    // process in two halves around the filter, for a collection that runs the filters of its
+    // voices side by side (Filter::processGroup). renderSources runs every component before the
+    // filter and answers whether the voice sounds (a silent voice renders nothing and is not
+    // finished); finish adds the filtered sound into buffer and, if envelope 1 ended during the
+    // block, clears the voice for its next note. Each voice's random draws (noise, new phases)
+    // happen in renderSources, so voices rendered in turn draw in the same order as by process.
+    bool renderSources(int count);
+    void finish(float* buffer, int count);
+
     void onAttack(AdsrEnvelope* envelope) override;
     void onDecay(AdsrEnvelope* envelope) override;
     void onRelease(AdsrEnvelope* envelope) override;
@@ -54,6 +63,7 @@ public:
     Oscillator& getOscillator2() { return osc2; }
     // The voice's output of the last rendered stretch: filtered and shaped by envelope 1.
     const Filter& getFilter() const { return filter; }
+    Filter& getFilter() { return filter; }
 
 private:
     Oscillator osc1;
