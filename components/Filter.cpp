@@ -155,33 +155,12 @@ struct FilterLane
 // Lane by lane: mask ? a : b.
 inline __m128 choose(__m128 mask, __m128 a, __m128 b)
 {
-    return _mm_or_ps(_mm_and_ps(mask, a), _mm_andnot_ps(mask, b));
+    return selectLanes(mask, a, b);
 }
 
 inline __m128i choose(__m128i mask, __m128i a, __m128i b)
 {
     return _mm_or_si128(_mm_and_si128(mask, a), _mm_andnot_si128(mask, b));
-}
-
-// fastExp2 of four values, each computed with the same operations in the same order as the
-// scalar function, so every lane equals its result bit for bit. 2^whole is built in the exponent
-// field: exactly the float of 1 << whole for whole 0..30.
-inline __m128 fastExp2Lanes(__m128 x)
-{
-    const __m128 one = _mm_set1_ps(1.0f);
-    const __m128 negative = _mm_cmplt_ps(x, _mm_setzero_ps());
-    __m128 magnitude = choose(negative, _mm_xor_ps(x, _mm_set1_ps(-0.0f)), x);
-    magnitude = choose(_mm_cmplt_ps(magnitude, _mm_set1_ps(kFastExp2Limit)), magnitude,
-                       _mm_set1_ps(kFastExp2Limit));
-    const __m128i whole = _mm_cvttps_epi32(magnitude);
-    const __m128 f = _mm_sub_ps(magnitude, _mm_cvtepi32_ps(whole));
-    const __m128 power =
-        _mm_castsi128_ps(_mm_slli_epi32(_mm_add_epi32(whole, _mm_set1_epi32(127)), 23));
-    const __m128 curve = _mm_add_ps(
-        _mm_mul_ps(_mm_mul_ps(_mm_set1_ps(kFastExp2Third), f), _mm_add_ps(f, _mm_set1_ps(2.0f))),
-        one);
-    const __m128 result = _mm_mul_ps(curve, power);
-    return choose(negative, _mm_div_ps(one, result), result);
 }
 
 // The settings of four lanes, and their running state.

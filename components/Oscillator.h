@@ -108,6 +108,13 @@ private:
     template <bool kModulated, bool kSynced>
     void renderWave(int count, const float* lower, const float* upper, float weight,
                     const Oscillator* master);
+    // The wave without a sync master: the phases one after the other, then the table reads four
+    // samples to a vector (the same samples as the per-sample loop of renderWave).
+    template <bool kModulated>
+    void renderFree(int count, const float* lower, const float* upper, float weight);
+    // Subtracts the copy of the wave read PWid (plus modulation) of a cycle ahead.
+    void subtractPulseCopy(int count, const float* lower, const float* upper, float weight,
+                           const ISynthComponent* pwmInput);
 
     // Parameters
     DetuneParameter detune;
