@@ -145,7 +145,13 @@ void Chorus::process(float** inputs, float** outputs, int count)
     {
         for (int i = 0; i < count; ++i)
         {
-            mixNow = mixNow + (targetNow - mixNow) * coefficient + kAntiDenormal;
+            const float next = mixNow + (targetNow - mixNow) * coefficient + kAntiDenormal;
+            if (next == mixNow)
+            {
+                // Settled: every later step of this block gives the same value again.
+                break;
+            }
+            mixNow = next;
         }
         mix = mixNow;
         passThrough(inLeft, outLeft, count);
