@@ -65,6 +65,7 @@ public:
     // until the next stage change.
     void setSampleRate(float rateHz) override;
     void process(int count) override;
+    // The samples of the last processed block (nothing before the first).
     const float* getOutput() const override { return output; }
 
     void trigger(int previousNote, int note, int velocity) override;
@@ -116,6 +117,7 @@ private:
     IAdsrEnvelopeObserver* observers[kMaxObservers] = {};
     int observerCount = 0;
 
-    // Buffers
-    float output[kMaxBlockFrames] = {};
+    // Buffers (each block writes the samples it reads afterwards; nothing reads the rest, so
+    // untouched pages never become resident)
+    float output[kMaxBlockFrames];
 };

@@ -67,7 +67,7 @@ void Chorus::reset()
     sine = 0.0f;
     cosine = 1.0f;
     writePosition = 0;
-    clearLines(left, right, len);
+    linesCleared = false;
     centreDelay.reset();
     depth.reset();
     mix = mixTarget;
@@ -159,6 +159,11 @@ void Chorus::process(float** inputs, float** outputs, int count)
         return;
     }
 
+    if (!linesCleared)
+    {
+        clearLines(left, right, len);
+        linesCleared = true;
+    }
     const float fb = feedback.getReal();
     const float w = sweepRate;
     const float* delaySamples = centreDelay.getOutput();

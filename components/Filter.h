@@ -62,6 +62,7 @@ public:
     // Rates that are not positive and finite are ignored. The cutoff glides to its new value.
     void setSampleRate(float rateHz) override;
     void process(int count) override;
+    // The samples of the last processed block (nothing before the first).
     const float* getOutput() const override { return output; }
 
     // Processes filterCount filters for count frames, each giving the samples and state its own
@@ -149,11 +150,12 @@ private:
     int silentRun = 0; // silent input samples in a row; the state is cleared from 64 on
     float q = 0.0f;    // range factor of the coefficient mapping, 1 - exp(-pi x 44100 / rate)
 
-    // Buffers
-    float inputSum[kMaxBlockFrames] = {};
-    float inputMagnitude[kMaxBlockFrames] = {}; // per-sample silence measure of the input sum
-    float modulationSum[kMaxBlockFrames] = {};
-    float output[kMaxBlockFrames] = {};
+    // Buffers (each block writes the samples it reads afterwards; nothing reads the rest, so
+    // untouched pages never become resident)
+    float inputSum[kMaxBlockFrames];
+    float inputMagnitude[kMaxBlockFrames]; // per-sample silence measure of the input sum
+    float modulationSum[kMaxBlockFrames];
+    float output[kMaxBlockFrames];
 
     // Lock: guards audioInputs and fmSources.
     Mutex lock;
