@@ -43,14 +43,17 @@ TavrelVoice::TavrelVoice(const TavrelVoiceSources& sources)
 
 void TavrelVoice::process(float* buffer, int count)
 {
-    if (renderSources(count))
+    if (beginBlock(count))
     {
+        env1.process(count);
+        env2.process(count);
+        renderSources(count);
         filter.process(count);
         finish(buffer, count);
     }
 }
 
-bool TavrelVoice::renderSources(int count)
+bool TavrelVoice::beginBlock(int count)
 {
     if (silent)
     {
@@ -59,8 +62,11 @@ bool TavrelVoice::renderSources(int count)
     // Every modulation source runs before the components that read it.
     ramp1.process(count);
     ramp2.process(count);
-    env1.process(count);
-    env2.process(count);
+    return true;
+}
+
+void TavrelVoice::renderSources(int count)
+{
     if (oscProgrammer.isPortamentoOn())
     {
         slew.process(count);
@@ -75,7 +81,6 @@ bool TavrelVoice::renderSources(int count)
         osc1.setPhase(static_cast<float>(random.next()) * kRandomToPhase);
         osc2.setPhase(static_cast<float>(random.next()) * kRandomToPhase);
     }
-    return true;
 }
 
 void TavrelVoice::finish(float* buffer, int count)

@@ -42,14 +42,18 @@ public:
     void process(float* buffer, int count) override;
     void processReplacing(float* buffer, int count) override;
 
-    // process in two halves around the filter, for a collection that runs the filters of its
-    // voices side by side (Filter::processGroup). renderSources runs every component before the
-    // filter and answers whether the voice sounds (a silent voice renders nothing and is not
-    // finished); finish adds the filtered sound into buffer and, if envelope 1 ended during the
+    // process in parts, for a collection that runs the envelopes and the filters of its voices
+    // side by side (AdsrEnvelope::processGroup, Filter::processGroup): beginBlock runs the LFO
+    // fade-ins and answers whether the voice sounds (a silent voice renders nothing more this
+    // block); then both envelopes; renderSources runs portamento, oscillators and noise; then the
+    // filter; finish adds the filtered sound into buffer and, if envelope 1 ended during the
     // block, clears the voice for its next note. Each voice's random draws (noise, new phases)
     // happen in renderSources, so voices rendered in turn draw in the same order as by process.
-    bool renderSources(int count);
+    bool beginBlock(int count);
+    void renderSources(int count);
     void finish(float* buffer, int count);
+    AdsrEnvelope& getEnvelope1() { return env1; }
+    AdsrEnvelope& getEnvelope2() { return env2; }
 
     void onAttack(AdsrEnvelope* envelope) override;
     void onDecay(AdsrEnvelope* envelope) override;

@@ -21,16 +21,24 @@ TavrelVoiceCollection::TavrelVoiceCollection(TavrelVoiceFactory&& factory)
 void TavrelVoiceCollection::process(float* buffer, int count)
 {
     TavrelVoice* sounding[kVoiceCount] = {};
+    AdsrEnvelope* envelopes[2 * kVoiceCount] = {};
     Filter* filters[kVoiceCount] = {};
     int soundingCount = 0;
     for (TavrelVoice* voice : tavrelVoices)
     {
-        if (voice->renderSources(count))
+        if (voice->beginBlock(count))
         {
             sounding[soundingCount] = voice;
+            envelopes[2 * soundingCount] = &voice->getEnvelope1();
+            envelopes[2 * soundingCount + 1] = &voice->getEnvelope2();
             filters[soundingCount] = &voice->getFilter();
             ++soundingCount;
         }
+    }
+    AdsrEnvelope::processGroup(envelopes, 2 * soundingCount, count);
+    for (int index = 0; index < soundingCount; ++index)
+    {
+        sounding[index]->renderSources(count);
     }
     Filter::processGroup(filters, soundingCount, count);
     for (int index = 0; index < soundingCount; ++index)

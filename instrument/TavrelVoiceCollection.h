@@ -7,10 +7,12 @@
 class TavrelVoiceFactory;
 
 // Renders a block as the generic collection does, each voice adding its sound into the buffer in
-// collection order, with the same samples bit for bit; but in three passes: every sounding
-// voice's sources in turn, then the filters of all of them together (Filter::processGroup, four
-// at a time), then each voice's sum and end-of-note clearing in turn. A voice's filter is one long
-// chain of dependent steps per sample; run side by side, four cost little more than one.
+// collection order, with the same samples bit for bit; but in passes: every sounding voice's LFO
+// fade-ins, then the envelopes of all of them together (AdsrEnvelope::processGroup), then each
+// voice's portamento, oscillators and noise in turn, then all their filters together
+// (Filter::processGroup), then each voice's sum and end-of-note clearing in turn. A decaying
+// envelope and a filter are each one long chain of dependent steps per sample; run side by side,
+// four cost little more than one.
 class TavrelVoiceCollection : public VoiceCollection
 {
 public:
