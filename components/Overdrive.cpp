@@ -95,8 +95,10 @@ void Overdrive::process(float** inputs, float** outputs, int count)
     // first-chain stage s takes step t - s and second-chain stage s step t - 7 - s, four stages to
     // a vector. Each stage performs the same operations on the same values as in a plain loop
     // over steps and stages, so the result is the same bit for bit; but its sixteen dependent
-    // chains now overlap. The first and last 16 iterations of a block hold back the stages
-    // without a step of this block, so that every stage ends the block at its last step.
+    // chains now overlap. The first 16 iterations of a block and the 14 after its last step hold
+    // back the stages without a step of this block, so that every stage ends the block at its
+    // last step. Each chain's input carries the anti-denormal offset, so that on silence the
+    // stages settle on a tiny constant instead of decaying into denormal numbers.
     const float* level = levelSmoother.getOutput();
     const __m128 coefficient = _mm_set1_ps(kCoefficient);
     const __m128 antiDenormal = _mm_set_ss(kAntiDenormal);
