@@ -1,8 +1,10 @@
-// Each effect of the chain on a 512-frame stereo block at 44100 Hz, switched on and working.
+// Each effect of the chain and the master level on a 512-frame stereo block at 44100 Hz, switched
+// on and working.
 #include "components/Chorus.h"
 #include "components/Delay.h"
 #include "components/Overdrive.h"
 #include "components/Panner.h"
+#include "components/Vca.h"
 
 #include "bench/BenchSources.h"
 
@@ -87,5 +89,19 @@ void BM_Delay(benchmark::State& state)
     runEffect(state, *delay);
 }
 BENCHMARK(BM_Delay);
+
+} // namespace
+
+namespace
+{
+
+void BM_MasterLevel(benchmark::State& state)
+{
+    auto master = std::make_unique<Vca>();
+    master->setSampleRate(kRate);
+    master->setValue(0, 0.6f);
+    runEffect(state, *master);
+}
+BENCHMARK(BM_MasterLevel);
 
 } // namespace

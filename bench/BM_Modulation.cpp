@@ -1,6 +1,9 @@
-// Benchmarks of the LFO and the per-voice LFO fade-in on 512-frame blocks.
+// Benchmarks of the modulation sources on 512-frame blocks: the LFO, the per-voice LFO fade-in,
+// the portamento glide and the level control.
 #include "components/Lfo.h"
 #include "components/Ramper.h"
+#include "components/SlewLimiter.h"
+#include "components/Smoother.h"
 
 #include <benchmark/benchmark.h>
 
@@ -95,5 +98,55 @@ void BM_ModulationSixteenVoices(benchmark::State& state)
     setRealTimeFactor(state, kBlockFrames);
 }
 BENCHMARK(BM_ModulationSixteenVoices);
+
+} // namespace
+
+namespace
+{
+
+// The portamento glide: a two-octave glide of 1 s restarted whenever it has ended, so that every
+// block glides.
+void BM_SlewLimiter(benchmark::State& state)
+{
+    auto slew = std::make_unique<SlewLimiter>();
+    slew->setSampleRate(static_cast<float>(kSampleRate));
+    slew->setValue(0, 0.58f);
+    int note = 36;
+    for (auto _ : state)
+    {
+        if (slew->getCurrent() == 0.0f)
+        {
+            note = note == 36 ? 60 : 36;
+            slew->trigger(note == 36 ? 60 : 36, note, 100);
+        }
+        slew->process(kBlockFrames);
+        benchmark::DoNotOptimize(slew->getOutput());
+        benchmark::ClobberMemory();
+    }
+    setRealTimeFactor(state, kBlockFrames);
+}
+BENCHMARK(BM_SlewLimiter);
+
+// A level control, gliding (a new setting every 20 blocks) or steady.
+void BM_Smoother(benchmark::State& state)
+{
+    const bool gliding = state.range(0) != 0;
+    auto level =
+        std::make_unique<Smoother>(true, Smoother::kDisplayDecibels, "M Lvl", "dB", 0.75f, 1.0f);
+    int block = 0;
+    for (auto _ : state)
+    {
+        if (gliding && block % 20 == 0)
+        {
+            level->setValue(0, block % 40 == 0 ? 0.2f : 0.9f);
+        }
+        ++block;
+        level->process(kBlockFrames);
+        benchmark::DoNotOptimize(level->getOutput());
+        benchmark::ClobberMemory();
+    }
+    setRealTimeFactor(state, kBlockFrames);
+}
+BENCHMARK(BM_Smoother)->Arg(0)->Arg(1)->ArgName("gliding");
 
 } // namespace

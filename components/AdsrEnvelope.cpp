@@ -4,9 +4,12 @@
 #include "base/SampleRate.h"
 #include "components/FastMath.h"
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstdint>
+
+#include <emmintrin.h>
 
 namespace
 {
@@ -229,9 +232,30 @@ int AdsrEnvelope::processDecaySustain(int first, int count)
         const float next = stored + (aim - stored) * k;
         stored = next == stored ? aim : next;
         output[i] = (stored - kStoredZero) * gain;
+        if (stored == aim && aim + (aim - aim) * k == aim)
+        {
+            // On the sustain level with a step that keeps it there (any finite coefficient):
+            // every later sample of the block is this one, so a held note costs a fill.
+            const float sustained = output[i];
+            for (int j = i + 1; j < count; ++j)
+            {
+                output[j] = sustained;
+            }
+            break;
+        }
     }
     level = stored;
     return count;
+}
+
+bool AdsrEnvelope::isSettling() const
+{
+    if (stage != kDecaySustain)
+    {
+        return false;
+    }
+    const float aim = target;
+    return !(level == aim && aim + (aim - aim) * coefficient.load() == aim);
 }
 
 int AdsrEnvelope::processRelease(int first, int count)
@@ -267,6 +291,118 @@ int AdsrEnvelope::processIdle(int first, int count)
         output[i] = 0.0f;
     }
     return count;
+}
+
+namespace
+{
+
+// One envelope's share of a four-lane decay loop.
+struct DecayLane
+{
+    float* out;
+    float level;
+    float coefficient;
+    float target;
+    float gain;
+};
+
+// processDecaySustain for four envelopes side by side, one per vector lane: each lane performs the
+// scalar loop's operations in the same order, so its samples and final level equal the scalar
+// loop's bit for bit (a lane that reaches its sustain level keeps landing on it, as the scalar
+// loop's fill would give). Four samples at a time are written through a 4 x 4 transpose.
+void runDecayLanes(DecayLane* lanes, int count)
+{
+    __m128 stored = _mm_setr_ps(lanes[0].level, lanes[1].level, lanes[2].level, lanes[3].level);
+    const __m128 k = _mm_setr_ps(lanes[0].coefficient, lanes[1].coefficient, lanes[2].coefficient,
+                                 lanes[3].coefficient);
+    const __m128 aim =
+        _mm_setr_ps(lanes[0].target, lanes[1].target, lanes[2].target, lanes[3].target);
+    const __m128 gain = _mm_setr_ps(lanes[0].gain, lanes[1].gain, lanes[2].gain, lanes[3].gain);
+    const __m128 storedZero = _mm_set1_ps(kStoredZero);
+    auto step = [&]()
+    {
+        const __m128 next = _mm_add_ps(stored, _mm_mul_ps(_mm_sub_ps(aim, stored), k));
+        stored = selectLanes(_mm_cmpeq_ps(next, stored), aim, next);
+        return _mm_mul_ps(_mm_sub_ps(stored, storedZero), gain);
+    };
+    int i = 0;
+    for (; i + 4 <= count; i += 4)
+    {
+        __m128 y0 = step();
+        __m128 y1 = step();
+        __m128 y2 = step();
+        __m128 y3 = step();
+        _MM_TRANSPOSE4_PS(y0, y1, y2, y3);
+        _mm_storeu_ps(lanes[0].out + i, y0);
+        _mm_storeu_ps(lanes[1].out + i, y1);
+        _mm_storeu_ps(lanes[2].out + i, y2);
+        _mm_storeu_ps(lanes[3].out + i, y3);
+    }
+    for (; i < count; ++i)
+    {
+        alignas(16) float samples[4];
+        _mm_store_ps(samples, step());
+        for (int lane = 0; lane < 4; ++lane)
+        {
+            lanes[lane].out[i] = samples[lane];
+        }
+    }
+    alignas(16) float levels[4];
+    _mm_store_ps(levels, stored);
+    for (int lane = 0; lane < 4; ++lane)
+    {
+        lanes[lane].level = levels[lane];
+    }
+}
+
+} // namespace
+
+void AdsrEnvelope::processGroup(AdsrEnvelope* const* envelopes, int envelopeCount, int count)
+{
+    count = limitBlockFrames(count);
+    AdsrEnvelope* settling[kGroupLanes] = {};
+    int used = 0;
+    auto runGroup = [&]()
+    {
+        if (used == 1)
+        {
+            settling[0]->process(count);
+        }
+        else if (used > 1)
+        {
+            // Lanes past the last envelope repeat it: the same samples go to the same places.
+            DecayLane lanes[kGroupLanes];
+            for (int lane = 0; lane < kGroupLanes; ++lane)
+            {
+                AdsrEnvelope& envelope = *settling[std::min(lane, used - 1)];
+                lanes[lane] = {envelope.output, envelope.level, envelope.coefficient,
+                               envelope.target, envelope.velocityGain};
+            }
+            runDecayLanes(lanes, count);
+            for (int lane = 0; lane < used; ++lane)
+            {
+                settling[lane]->level = lanes[lane].level;
+            }
+        }
+        used = 0;
+    };
+    for (int index = 0; index < envelopeCount; ++index)
+    {
+        AdsrEnvelope* envelope = envelopes[index];
+        if (count > 0 && envelope->isSettling())
+        {
+            settling[used++] = envelope;
+            if (used == kGroupLanes)
+            {
+                runGroup();
+            }
+        }
+        else
+        {
+            envelope->process(count);
+        }
+    }
+    runGroup();
 }
 
 void AdsrEnvelope::process(int count)

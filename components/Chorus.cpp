@@ -6,7 +6,10 @@
 #include "components/FastMath.h"
 #include "components/OnePole.h"
 
+#include <cstdint>
 #include <numbers>
+
+#include <emmintrin.h>
 
 namespace
 {
@@ -32,6 +35,57 @@ inline float readLine(const float* line, int lineLength, int writePos, float del
     const float a = line[tap.index];
     const float b = line[tap.next];
     return a + (b - a) * tap.fraction + kAntiDenormal;
+}
+
+// tapLine for the four samples from writePos on (the write position moving one sample each, with
+// its wrap), with the shortest delay 1; farEnough when every delay is at least 5 samples, so that
+// no read reaches a sample written by an earlier one of the four.
+struct LineTaps
+{
+    __m128i index;
+    __m128i next;
+    __m128 fraction;
+    bool farEnough;
+};
+
+inline LineTaps tapLineLanes(int writePos, __m128 delaySamples, int lineLength)
+{
+    const __m128 shortest = _mm_set1_ps(1.0f);
+    const __m128 longest = _mm_set1_ps(static_cast<float>(lineLength - 1));
+    const __m128 atLeastShortest = _mm_cmpge_ps(delaySamples, shortest);
+    __m128 delay = selectLanes(atLeastShortest, delaySamples, shortest);
+    delay = selectLanes(_mm_and_ps(atLeastShortest, _mm_cmpgt_ps(delaySamples, longest)), longest,
+                        delay);
+    const bool farEnough = _mm_movemask_ps(_mm_cmpge_ps(delay, _mm_set1_ps(5.0f))) == 0xF;
+
+    const __m128i length = _mm_set1_epi32(lineLength);
+    __m128i positions = _mm_add_epi32(_mm_set1_epi32(writePos), _mm_setr_epi32(0, 1, 2, 3));
+    positions =
+        _mm_sub_epi32(positions, _mm_andnot_si128(_mm_cmplt_epi32(positions, length), length));
+    const __m128 position = _mm_sub_ps(_mm_cvtepi32_ps(positions), delay);
+    __m128i whole = _mm_cvttps_epi32(position);
+    // floor, also below zero: one down where truncation went up.
+    whole = _mm_add_epi32(whole, _mm_castps_si128(_mm_cmpgt_ps(_mm_cvtepi32_ps(whole), position)));
+    const __m128 fraction = _mm_sub_ps(position, _mm_cvtepi32_ps(whole));
+    const __m128i zero = _mm_setzero_si128();
+    whole = _mm_add_epi32(whole, _mm_and_si128(_mm_cmplt_epi32(whole, zero), length));
+    whole = _mm_andnot_si128(_mm_cmplt_epi32(whole, zero), whole);
+    __m128i next = _mm_add_epi32(whole, _mm_set1_epi32(1));
+    next = _mm_andnot_si128(_mm_cmpeq_epi32(next, length), next);
+    return {whole, next, fraction, farEnough};
+}
+
+// readLine for the four taps.
+inline __m128 readLineLanes(const float* line, const LineTaps& taps)
+{
+    alignas(16) std::int32_t at[4];
+    alignas(16) std::int32_t after[4];
+    _mm_store_si128(reinterpret_cast<__m128i*>(at), taps.index);
+    _mm_store_si128(reinterpret_cast<__m128i*>(after), taps.next);
+    const __m128 a = _mm_setr_ps(line[at[0]], line[at[1]], line[at[2]], line[at[3]]);
+    const __m128 b = _mm_setr_ps(line[after[0]], line[after[1]], line[after[2]], line[after[3]]);
+    return _mm_add_ps(_mm_add_ps(a, _mm_mul_ps(_mm_sub_ps(b, a), taps.fraction)),
+                      _mm_set1_ps(kAntiDenormal));
 }
 } // namespace
 
@@ -67,7 +121,7 @@ void Chorus::reset()
     sine = 0.0f;
     cosine = 1.0f;
     writePosition = 0;
-    clearLines(left, right, len);
+    linesCleared = false;
     centreDelay.reset();
     depth.reset();
     mix = mixTarget;
@@ -145,7 +199,13 @@ void Chorus::process(float** inputs, float** outputs, int count)
     {
         for (int i = 0; i < count; ++i)
         {
-            mixNow = mixNow + (targetNow - mixNow) * coefficient + kAntiDenormal;
+            const float next = mixNow + (targetNow - mixNow) * coefficient + kAntiDenormal;
+            if (next == mixNow)
+            {
+                // Settled: every later step of this block gives the same value again.
+                break;
+            }
+            mixNow = next;
         }
         mix = mixNow;
         passThrough(inLeft, outLeft, count);
@@ -153,6 +213,11 @@ void Chorus::process(float** inputs, float** outputs, int count)
         return;
     }
 
+    if (!linesCleared)
+    {
+        clearLines(left, right, len);
+        linesCleared = true;
+    }
     const float fb = feedback.getReal();
     const float w = sweepRate;
     const float* delaySamples = centreDelay.getOutput();
@@ -162,28 +227,93 @@ void Chorus::process(float** inputs, float** outputs, int count)
     float s = sine;
     float c = cosine;
 
-    for (int i = 0; i < count; ++i)
+    // One sample in the order of the algorithm: read both lines, write them, output.
+    auto sample = [&](int i, float mixSample, float sineSample, float cosineSample)
     {
-        mixNow = mixNow + (targetNow - mixNow) * coefficient + kAntiDenormal;
-
-        // Coupled sine/cosine: two multiplies per sample, amplitude stays at 1.
-        s = s + w * c;
-        c = c - w * s;
-
         const float centre = delaySamples[i];
         const float d = depthOctaves[i];
 
         const float dryLeft = inLeft[i];
-        const float wetLeft = readLine(left, lineLength, position, fastExp2(d * s) * centre);
+        const float wetLeft =
+            readLine(left, lineLength, position, fastExp2(d * sineSample) * centre);
         left[position] = fb * wetLeft + dryLeft;
-        outLeft[i] = dryLeft + wetLeft * mixNow;
+        outLeft[i] = dryLeft + wetLeft * mixSample;
 
         const float dryRight = inRight[i];
-        const float wetRight = readLine(right, lineLength, position, fastExp2(d * c) * centre);
+        const float wetRight =
+            readLine(right, lineLength, position, fastExp2(d * cosineSample) * centre);
         right[position] = fb * wetRight + dryRight;
-        outRight[i] = dryRight + wetRight * mixNow;
+        outRight[i] = dryRight + wetRight * mixSample;
 
         position = position + 1 == lineLength ? 0 : position + 1;
+    };
+
+    // In pieces of kChunk samples: first the three recursions (mix glide, sine and cosine) one
+    // sample after the other, then the lines four samples to a vector. Four reads may go before
+    // the four writes when every read lies at least 5 samples back (the newest sample a read
+    // touches is then older than the group): otherwise that group goes sample by sample. Each
+    // lane takes the scalar operations in the same order, so the samples are the same bit for
+    // bit.
+    constexpr int kChunk = 64;
+    float mixes[kChunk];
+    float sines[kChunk];
+    float cosines[kChunk];
+    for (int start = 0; start < count; start += kChunk)
+    {
+        const int n = count - start < kChunk ? count - start : kChunk;
+        for (int j = 0; j < n; ++j)
+        {
+            mixNow = mixNow + (targetNow - mixNow) * coefficient + kAntiDenormal;
+            // Coupled sine/cosine: two multiplies per sample, amplitude stays at 1.
+            s = s + w * c;
+            c = c - w * s;
+            mixes[j] = mixNow;
+            sines[j] = s;
+            cosines[j] = c;
+        }
+        int j = 0;
+        for (; j + 4 <= n; j += 4)
+        {
+            const int i = start + j;
+            const __m128 centre = _mm_loadu_ps(delaySamples + i);
+            const __m128 d = _mm_loadu_ps(depthOctaves + i);
+            const __m128 delayLeft =
+                _mm_mul_ps(fastExp2Lanes(_mm_mul_ps(d, _mm_loadu_ps(sines + j))), centre);
+            const __m128 delayRight =
+                _mm_mul_ps(fastExp2Lanes(_mm_mul_ps(d, _mm_loadu_ps(cosines + j))), centre);
+            const LineTaps tapsLeft = tapLineLanes(position, delayLeft, lineLength);
+            const LineTaps tapsRight = tapLineLanes(position, delayRight, lineLength);
+            if (!tapsLeft.farEnough || !tapsRight.farEnough)
+            {
+                for (int k = 0; k < 4; ++k)
+                {
+                    sample(i + k, mixes[j + k], sines[j + k], cosines[j + k]);
+                }
+                continue;
+            }
+            const __m128 wetLeft = readLineLanes(left, tapsLeft);
+            const __m128 wetRight = readLineLanes(right, tapsRight);
+            const __m128 mixLanes = _mm_loadu_ps(mixes + j);
+            const __m128 feedbackLanes = _mm_set1_ps(fb);
+            const __m128 dryLeft = _mm_loadu_ps(inLeft + i);
+            const __m128 dryRight = _mm_loadu_ps(inRight + i);
+            alignas(16) float intoLeft[4];
+            alignas(16) float intoRight[4];
+            _mm_store_ps(intoLeft, _mm_add_ps(_mm_mul_ps(feedbackLanes, wetLeft), dryLeft));
+            _mm_store_ps(intoRight, _mm_add_ps(_mm_mul_ps(feedbackLanes, wetRight), dryRight));
+            _mm_storeu_ps(outLeft + i, _mm_add_ps(dryLeft, _mm_mul_ps(wetLeft, mixLanes)));
+            _mm_storeu_ps(outRight + i, _mm_add_ps(dryRight, _mm_mul_ps(wetRight, mixLanes)));
+            for (int k = 0; k < 4; ++k)
+            {
+                left[position] = intoLeft[k];
+                right[position] = intoRight[k];
+                position = position + 1 == lineLength ? 0 : position + 1;
+            }
+        }
+        for (; j < n; ++j)
+        {
+            sample(start + j, mixes[j], sines[j], cosines[j]);
+        }
     }
 
     mix = mixNow;

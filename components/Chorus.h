@@ -31,7 +31,8 @@ public:
     Chorus(const Chorus&) = delete;
     Chorus& operator=(const Chorus&) = delete;
 
-    // Empties the lines, restarts the sweep, and lets the smoothed settings jump to their targets.
+    // Empties the lines (for the next block that runs the chorus), restarts the sweep, and lets
+    // the smoothed settings jump to their targets.
     void reset() override;
     float getSampleRate() const override { return sampleRate; }
     // Sizes the line (4095 samples at 44100 Hz, 4458 at 48000, at most 16384), then resets.
@@ -70,12 +71,15 @@ private:
 
     float sampleRate = 44100.0f;
 
-    // Buffers
-    float left[kMaxLineLength] = {};
-    float right[kMaxLineLength] = {};
+    // Buffers: only the first len samples are used. A reset empties them at the next block that
+    // runs the chorus, so lines of a chorus that stays off are never written and never become
+    // resident.
+    float left[kMaxLineLength];
+    float right[kMaxLineLength];
 
     // State
     int writePosition = 0;
+    bool linesCleared = false;
     float sine = 0.0f;
     float cosine = 1.0f;
     Relaxed<float> sweepRate; // radians per sample

@@ -49,7 +49,7 @@ Delay::Delay()
 void Delay::reset()
 {
     clearRequested = false;
-    clearLines(left, right, len);
+    linesCleared = false;
     leftDelay.reset();
     rightDelay.reset();
     wet.land();
@@ -182,6 +182,11 @@ void Delay::process(float** inputs, float** outputs, int count)
     GlideStep wetNow = wet.begin();
     if (enabled.getBool())
     {
+        if (!linesCleared)
+        {
+            clearLines(left, right, len);
+            linesCleared = true;
+        }
         renderEchoes(inputs, outputs, count, wetNow);
     }
     else

@@ -32,8 +32,8 @@ public:
     Delay(const Delay&) = delete;
     Delay& operator=(const Delay&) = delete;
 
-    // Empties the lines; delay times and wet level jump to their targets. The write position
-    // is kept.
+    // Empties the lines (for the next block that runs the echoes); delay times and wet level
+    // jump to their targets. The write position is kept.
     void reset() override;
     float getSampleRate() const override { return sampleRate; }
     // One second of line (at most 192000 samples); the times keep their settings as fractions of
@@ -87,11 +87,14 @@ private:
 
     float sampleRate = 44100.0f;
 
-    // Buffers
-    float left[kMaxLineLength] = {};
-    float right[kMaxLineLength] = {};
+    // Buffers: only the first len samples are used. A reset empties them at the next block that
+    // runs the echoes, so lines of a delay that stays off are never written and never become
+    // resident.
+    float left[kMaxLineLength];
+    float right[kMaxLineLength];
 
     // State
     int writePosition = 0;
+    bool linesCleared = false;
     Relaxed<bool> clearRequested;
 };

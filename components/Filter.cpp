@@ -5,7 +5,11 @@
 #include "components/FastMath.h"
 #include "components/OnePole.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
+
+#include <emmintrin.h>
 
 namespace
 {
@@ -57,8 +61,11 @@ struct FilterLoopState
 };
 
 // The per-sample loop for one mode, on local copies of the state. x is the input sum, magnitude
-// the input's silence measure and mod the modulation sum in tenths of an octave.
-template <int Mode>
+// the input's silence measure and mod the modulation sum in tenths of an octave. Without
+// modulation (Modulated false) mod is not read: a sum of 0 gives fastExp2(0), exactly 1. Without
+// a silent input sample in the block (Watched false) magnitude is not read: the run of silent
+// samples ends at the first sample and no reset can happen.
+template <int Mode, bool Modulated, bool Watched>
 void runFilterLoop(const float* x, const float* magnitude, const float* mod, float* out, int count,
                    const FilterLoopSettings& settings, FilterLoopState& state)
 {
@@ -75,8 +82,11 @@ void runFilterLoop(const float* x, const float* magnitude, const float* mod, flo
 
     for (int i = 0; i < count; ++i)
     {
-        silentRun = magnitude[i] < kSilence ? silentRun + 1 : 0;
-        if (silentRun >= kSilentRun)
+        if constexpr (Watched)
+        {
+            silentRun = magnitude[i] < kSilence ? silentRun + 1 : 0;
+        }
+        if (Watched && silentRun >= kSilentRun)
         {
             // A silent input clears the ringing and snaps the smoothers.
             cutoff = cutoffTarget;
@@ -88,7 +98,11 @@ void runFilterLoop(const float* x, const float* magnitude, const float* mod, flo
         cutoff = cutoff + (cutoffTarget - cutoff) * cutoffRate + kAntiDenormal;
         resonance = resonance + (resonanceTarget - resonance) * resonanceRate + kAntiDenormal;
 
-        float c = fastExp2(10.0f * mod[i]) * cutoff;
+        float c = cutoff;
+        if constexpr (Modulated)
+        {
+            c = fastExp2(10.0f * mod[i]) * cutoff;
+        }
         c = c < kMaxCutoff ? c : kMaxCutoff;
         // The cubic maps 0..0.5 cycles per sample onto a stage coefficient of 0..q.
         const float d = 1.0f - 2.0f * c;
@@ -120,7 +134,240 @@ void runFilterLoop(const float* x, const float* magnitude, const float* mod, flo
         }
     }
 
+    if constexpr (!Watched)
+    {
+        silentRun = count > 0 ? 0 : silentRun;
+    }
     state = {cutoff, resonance, state1, state2, silentRun};
+}
+
+// One filter's share of a four-lane loop: its buffers, settings and state.
+struct FilterLane
+{
+    const float* x;
+    const float* magnitude;
+    const float* mod;
+    float* out;
+    FilterLoopSettings settings;
+    FilterLoopState state;
+};
+
+// Lane by lane: mask ? a : b.
+inline __m128 choose(__m128 mask, __m128 a, __m128 b)
+{
+    return selectLanes(mask, a, b);
+}
+
+inline __m128i choose(__m128i mask, __m128i a, __m128i b)
+{
+    return _mm_or_si128(_mm_and_si128(mask, a), _mm_andnot_si128(mask, b));
+}
+
+// The settings of four lanes, and their running state.
+struct LaneSettings
+{
+    __m128 cutoffTarget;
+    __m128 cutoffRate;
+    __m128 resonanceTarget;
+    __m128 resonanceRate;
+    __m128 range;
+};
+
+struct LaneState
+{
+    __m128 cutoff;
+    __m128 resonance;
+    __m128 state1;
+    __m128 state2;
+    __m128i silentRun;
+};
+
+// One sample of four lanes: runFilterLoop's loop body with the same operations in the same order,
+// so that each lane's result and state equal the scalar loop's bit for bit.
+template <int Mode, bool Modulated, bool Watched>
+[[gnu::always_inline]] inline __m128 stepLanes(const LaneSettings& settings, LaneState& state,
+                                               __m128 x, __m128 magnitude, __m128 mod)
+{
+    const __m128 one = _mm_set1_ps(1.0f);
+
+    if constexpr (Watched)
+    {
+        const __m128 quiet = _mm_cmplt_ps(magnitude, _mm_set1_ps(kSilence));
+        state.silentRun = _mm_and_si128(_mm_castps_si128(quiet),
+                                        _mm_add_epi32(state.silentRun, _mm_set1_epi32(1)));
+    }
+    const __m128i snapRun = _mm_cmpgt_epi32(state.silentRun, _mm_set1_epi32(kSilentRun - 1));
+    if (Watched && _mm_movemask_epi8(snapRun) != 0)
+    {
+        const __m128 snap = _mm_castsi128_ps(snapRun);
+        state.cutoff = choose(snap, settings.cutoffTarget, state.cutoff);
+        state.resonance = choose(snap, settings.resonanceTarget, state.resonance);
+        state.state1 = _mm_andnot_ps(snap, state.state1);
+        state.state2 = _mm_andnot_ps(snap, state.state2);
+        state.silentRun = choose(snapRun, _mm_set1_epi32(kSilentRun), state.silentRun);
+    }
+
+    const __m128 antiDenormal = _mm_set1_ps(kAntiDenormal);
+    state.cutoff = _mm_add_ps(
+        _mm_add_ps(state.cutoff, _mm_mul_ps(_mm_sub_ps(settings.cutoffTarget, state.cutoff),
+                                            settings.cutoffRate)),
+        antiDenormal);
+    state.resonance =
+        _mm_add_ps(_mm_add_ps(state.resonance,
+                              _mm_mul_ps(_mm_sub_ps(settings.resonanceTarget, state.resonance),
+                                         settings.resonanceRate)),
+                   antiDenormal);
+
+    __m128 c = state.cutoff;
+    if constexpr (Modulated)
+    {
+        c = _mm_mul_ps(fastExp2Lanes(_mm_mul_ps(_mm_set1_ps(10.0f), mod)), state.cutoff);
+    }
+    // minps(a, b) is a < b ? a : b, the scalar comparison with its NaN case.
+    c = _mm_min_ps(c, _mm_set1_ps(kMaxCutoff));
+    const __m128 d = _mm_sub_ps(one, _mm_mul_ps(_mm_set1_ps(2.0f), c));
+    const __m128 g =
+        _mm_add_ps(_mm_mul_ps(_mm_sub_ps(one, _mm_mul_ps(_mm_mul_ps(d, d), d)), settings.range),
+                   _mm_set1_ps(kMinCoefficient));
+
+    __m128 oneMinusG = _mm_sub_ps(one, g);
+    oneMinusG =
+        choose(_mm_cmpneq_ps(oneMinusG, _mm_setzero_ps()), oneMinusG, _mm_set1_ps(kSmallestGap));
+    __m128 fb = _mm_mul_ps(_mm_mul_ps(_mm_add_ps(one, _mm_div_ps(one, oneMinusG)), state.resonance),
+                           _mm_sub_ps(state.state1, state.state2));
+    // max(-4, fb) is -4 > fb ? -4 : fb and min(4, that) is 4 < it ? 4 : it: the scalar limits, a
+    // NaN passing through as there.
+    fb = _mm_min_ps(_mm_set1_ps(kMaxFeedback), _mm_max_ps(_mm_set1_ps(-kMaxFeedback), fb));
+
+    state.state1 =
+        _mm_add_ps(state.state1, _mm_mul_ps(g, _mm_add_ps(_mm_sub_ps(x, state.state1), fb)));
+    state.state2 = _mm_add_ps(state.state2, _mm_mul_ps(g, _mm_sub_ps(state.state1, state.state2)));
+
+    if constexpr (Mode == Filter::kHighpass)
+    {
+        return _mm_sub_ps(x, state.state2);
+    }
+    else if constexpr (Mode == Filter::kBandpass)
+    {
+        return _mm_sub_ps(state.state1, state.state2);
+    }
+    else if constexpr (Mode == Filter::kNotch)
+    {
+        return _mm_sub_ps(x, _mm_sub_ps(state.state1, state.state2));
+    }
+    else
+    {
+        return state.state2;
+    }
+}
+
+// Samples i .. i + 3 of four lanes' buffers, one vector per sample.
+[[gnu::always_inline]] inline void loadSamples(const float* const* buffers, int i,
+                                               __m128 (&samples)[4])
+{
+    __m128 s0 = _mm_loadu_ps(buffers[0] + i);
+    __m128 s1 = _mm_loadu_ps(buffers[1] + i);
+    __m128 s2 = _mm_loadu_ps(buffers[2] + i);
+    __m128 s3 = _mm_loadu_ps(buffers[3] + i);
+    _MM_TRANSPOSE4_PS(s0, s1, s2, s3);
+    samples[0] = s0;
+    samples[1] = s1;
+    samples[2] = s2;
+    samples[3] = s3;
+}
+
+// One sample of four lanes' buffers.
+inline __m128 loadSample(const float* const* buffers, int i)
+{
+    return _mm_setr_ps(buffers[0][i], buffers[1][i], buffers[2][i], buffers[3][i]);
+}
+
+// runFilterLoop for four filters side by side, one per vector lane: each lane's samples and final
+// state are those of the scalar loop bit for bit, while the four recursions overlap instead of
+// waiting on each other. Four samples at a time are read and written through 4 x 4 transposes.
+template <int Mode, bool Modulated, bool Watched>
+void runFilterLanes(FilterLane* lanes, int count)
+{
+    auto gather = [lanes](auto field)
+    { return _mm_setr_ps(field(lanes[0]), field(lanes[1]), field(lanes[2]), field(lanes[3])); };
+    const LaneSettings settings = {
+        gather([](const FilterLane& l) { return l.settings.cutoffTarget; }),
+        gather([](const FilterLane& l) { return l.settings.cutoffRate; }),
+        gather([](const FilterLane& l) { return l.settings.resonanceTarget; }),
+        gather([](const FilterLane& l) { return l.settings.resonanceRate; }),
+        gather([](const FilterLane& l) { return l.settings.range; })};
+    LaneState state = {gather([](const FilterLane& l) { return l.state.cutoff; }),
+                       gather([](const FilterLane& l) { return l.state.resonance; }),
+                       gather([](const FilterLane& l) { return l.state.s1; }),
+                       gather([](const FilterLane& l) { return l.state.s2; }),
+                       _mm_setr_epi32(lanes[0].state.silentRun, lanes[1].state.silentRun,
+                                      lanes[2].state.silentRun, lanes[3].state.silentRun)};
+    const float* const x[4] = {lanes[0].x, lanes[1].x, lanes[2].x, lanes[3].x};
+    const float* const magnitude[4] = {lanes[0].magnitude, lanes[1].magnitude, lanes[2].magnitude,
+                                       lanes[3].magnitude};
+    const float* const mod[4] = {lanes[0].mod, lanes[1].mod, lanes[2].mod, lanes[3].mod};
+    float* const out[4] = {lanes[0].out, lanes[1].out, lanes[2].out, lanes[3].out};
+
+    int i = 0;
+    for (; i + 4 <= count; i += 4)
+    {
+        __m128 xs[4];
+        __m128 magnitudes[4] = {};
+        __m128 mods[4] = {};
+        loadSamples(x, i, xs);
+        if constexpr (Watched)
+        {
+            loadSamples(magnitude, i, magnitudes);
+        }
+        if constexpr (Modulated)
+        {
+            loadSamples(mod, i, mods);
+        }
+        __m128 y0 =
+            stepLanes<Mode, Modulated, Watched>(settings, state, xs[0], magnitudes[0], mods[0]);
+        __m128 y1 =
+            stepLanes<Mode, Modulated, Watched>(settings, state, xs[1], magnitudes[1], mods[1]);
+        __m128 y2 =
+            stepLanes<Mode, Modulated, Watched>(settings, state, xs[2], magnitudes[2], mods[2]);
+        __m128 y3 =
+            stepLanes<Mode, Modulated, Watched>(settings, state, xs[3], magnitudes[3], mods[3]);
+        _MM_TRANSPOSE4_PS(y0, y1, y2, y3);
+        // Lanes past the last filter repeat one: the same values go to the same places again.
+        _mm_storeu_ps(out[0] + i, y0);
+        _mm_storeu_ps(out[1] + i, y1);
+        _mm_storeu_ps(out[2] + i, y2);
+        _mm_storeu_ps(out[3] + i, y3);
+    }
+    for (; i < count; ++i)
+    {
+        const __m128 mod1 = Modulated ? loadSample(mod, i) : _mm_setzero_ps();
+        const __m128 magnitude1 = Watched ? loadSample(magnitude, i) : _mm_setzero_ps();
+        const __m128 y = stepLanes<Mode, Modulated, Watched>(settings, state, loadSample(x, i),
+                                                             magnitude1, mod1);
+        alignas(16) float samples[4];
+        _mm_store_ps(samples, y);
+        for (int lane = 0; lane < 4; ++lane)
+        {
+            out[lane][i] = samples[lane];
+        }
+    }
+
+    alignas(16) float cutoffs[4];
+    alignas(16) float resonances[4];
+    alignas(16) float states1[4];
+    alignas(16) float states2[4];
+    alignas(16) std::int32_t runs[4];
+    _mm_store_ps(cutoffs, state.cutoff);
+    _mm_store_ps(resonances, state.resonance);
+    _mm_store_ps(states1, state.state1);
+    _mm_store_ps(states2, state.state2);
+    _mm_store_si128(reinterpret_cast<__m128i*>(runs),
+                    !Watched && count > 0 ? _mm_setzero_si128() : state.silentRun);
+    for (int lane = 0; lane < 4; ++lane)
+    {
+        lanes[lane].state = {cutoffs[lane], resonances[lane], states1[lane], states2[lane],
+                             runs[lane]};
+    }
 }
 
 } // namespace
@@ -285,14 +532,8 @@ void Filter::setAmplitudeSource(const ISynthComponent* source)
     amplitudeSource = source;
 }
 
-void Filter::process(int count)
+Filter::BlockInputs Filter::gatherInputs(int count)
 {
-    count = limitBlockFrames(count);
-    if (count == 0)
-    {
-        return;
-    }
-
     const ISynthComponent* inputs[kAudioInputs];
     const ISynthComponent* fm[kFmInputs];
     {
@@ -307,14 +548,20 @@ void Filter::process(int count)
         }
     }
 
+    // The loops below read the sources' buffers and write this filter's own, which never
+    // overlap: said with __restrict, so that they run four samples to a vector.
+    float* __restrict sum = inputSum;
+    float* __restrict measure = inputMagnitude;
+    float* __restrict modulation = modulationSum;
+
     // Input sum. The silence measure of a sample adds up the magnitude of the partial sum after
     // each present source, so a source counts once for itself and once for every source added
     // after it. Magnitudes, not signed values: a tone whose cycles cancel over a stretch is not
     // silent.
     for (int i = 0; i < count; ++i)
     {
-        inputSum[i] = 0.0f;
-        inputMagnitude[i] = 0.0f;
+        sum[i] = 0.0f;
+        measure[i] = 0.0f;
     }
     for (const ISynthComponent* source : inputs)
     {
@@ -322,18 +569,31 @@ void Filter::process(int count)
         {
             continue;
         }
-        const float* samples = source->getOutput();
+        const float* __restrict samples = source->getOutput();
         for (int i = 0; i < count; ++i)
         {
-            inputSum[i] += samples[i];
-            inputMagnitude[i] += std::fabs(inputSum[i]);
+            sum[i] += samples[i];
+            measure[i] += std::fabs(sum[i]);
         }
     }
-
-    // Modulation sum in tenths of an octave.
+    int quietSamples = 0;
     for (int i = 0; i < count; ++i)
     {
-        modulationSum[i] = 0.0f;
+        quietSamples += measure[i] < kSilence ? 1 : 0;
+    }
+    const bool quiet = quietSamples > 0;
+
+    // Modulation sum in tenths of an octave; without a source or pressure it is 0 throughout and
+    // is left unwritten.
+    const float pressureAmount = pressure;
+    const bool pressing = pressureOn.getBool() && pressureAmount > 0.0f;
+    if (fm[0] == nullptr && fm[1] == nullptr && !pressing)
+    {
+        return {false, quiet};
+    }
+    for (int i = 0; i < count; ++i)
+    {
+        modulation[i] = 0.0f;
     }
     const float depths[kFmInputs] = {static_cast<float>(fm1Polarity.getSign()) * fm1Level.getReal(),
                                      static_cast<float>(fm2Polarity.getSign()) *
@@ -344,21 +604,93 @@ void Filter::process(int count)
         {
             continue;
         }
-        const float* samples = fm[k]->getOutput();
+        const float* __restrict samples = fm[k]->getOutput();
         const float depth = depths[k];
         for (int i = 0; i < count; ++i)
         {
-            modulationSum[i] += depth * samples[i];
+            modulation[i] += depth * samples[i];
         }
     }
-    const float pressureAmount = pressure;
-    if (pressureOn.getBool() && pressureAmount > 0.0f)
+    if (pressing)
     {
         for (int i = 0; i < count; ++i)
         {
-            modulationSum[i] += pressureAmount;
+            modulation[i] += pressureAmount;
         }
     }
+    return {true, quiet};
+}
+
+void Filter::applyAmplitude(int count)
+{
+    if (amplitudeSource != nullptr)
+    {
+        const float* __restrict amplitude = amplitudeSource->getOutput();
+        float* __restrict out = output;
+        for (int i = 0; i < count; ++i)
+        {
+            out[i] *= amplitude[i];
+        }
+    }
+}
+
+namespace
+{
+
+template <int Mode>
+void runFilterLoop(bool modulated, bool watched, const float* x, const float* magnitude,
+                   const float* mod, float* out, int count, const FilterLoopSettings& settings,
+                   FilterLoopState& state)
+{
+    if (modulated && watched)
+    {
+        runFilterLoop<Mode, true, true>(x, magnitude, mod, out, count, settings, state);
+    }
+    else if (modulated)
+    {
+        runFilterLoop<Mode, true, false>(x, magnitude, mod, out, count, settings, state);
+    }
+    else if (watched)
+    {
+        runFilterLoop<Mode, false, true>(x, magnitude, mod, out, count, settings, state);
+    }
+    else
+    {
+        runFilterLoop<Mode, false, false>(x, magnitude, mod, out, count, settings, state);
+    }
+}
+
+template <int Mode>
+void runFilterLanes(bool modulated, bool watched, FilterLane* lanes, int count)
+{
+    if (modulated && watched)
+    {
+        runFilterLanes<Mode, true, true>(lanes, count);
+    }
+    else if (modulated)
+    {
+        runFilterLanes<Mode, true, false>(lanes, count);
+    }
+    else if (watched)
+    {
+        runFilterLanes<Mode, false, true>(lanes, count);
+    }
+    else
+    {
+        runFilterLanes<Mode, false, false>(lanes, count);
+    }
+}
+
+} // namespace
+
+void Filter::process(int count)
+{
+    count = limitBlockFrames(count);
+    if (count == 0)
+    {
+        return;
+    }
+    const BlockInputs inputs = gatherInputs(count);
 
     const FilterLoopSettings settings = {cutoffSmoother.target, cutoffSmoother.coefficient,
                                          resonanceSmoother.target, resonanceSmoother.coefficient,
@@ -367,20 +699,20 @@ void Filter::process(int count)
     switch (type.getInt())
     {
     case kHighpass:
-        runFilterLoop<kHighpass>(inputSum, inputMagnitude, modulationSum, output, count, settings,
-                                 state);
+        runFilterLoop<kHighpass>(inputs.modulated, inputs.quiet, inputSum, inputMagnitude,
+                                 modulationSum, output, count, settings, state);
         break;
     case kBandpass:
-        runFilterLoop<kBandpass>(inputSum, inputMagnitude, modulationSum, output, count, settings,
-                                 state);
+        runFilterLoop<kBandpass>(inputs.modulated, inputs.quiet, inputSum, inputMagnitude,
+                                 modulationSum, output, count, settings, state);
         break;
     case kNotch:
-        runFilterLoop<kNotch>(inputSum, inputMagnitude, modulationSum, output, count, settings,
-                              state);
+        runFilterLoop<kNotch>(inputs.modulated, inputs.quiet, inputSum, inputMagnitude,
+                              modulationSum, output, count, settings, state);
         break;
     default:
-        runFilterLoop<kLowpass>(inputSum, inputMagnitude, modulationSum, output, count, settings,
-                                state);
+        runFilterLoop<kLowpass>(inputs.modulated, inputs.quiet, inputSum, inputMagnitude,
+                                modulationSum, output, count, settings, state);
         break;
     }
     cutoffSmoother.current = state.cutoff;
@@ -389,12 +721,118 @@ void Filter::process(int count)
     s2 = state.s2;
     silentRun = state.silentRun;
 
-    if (amplitudeSource != nullptr)
+    applyAmplitude(count);
+}
+
+void Filter::processGroup(Filter* const* filters, int filterCount, int count)
+{
+    count = limitBlockFrames(count);
+    if (count == 0)
     {
-        const float* amplitude = amplitudeSource->getOutput();
-        for (int i = 0; i < count; ++i)
+        return;
+    }
+    for (int first = 0; first < filterCount; first += kGroupLanes)
+    {
+        const int used = std::min(kGroupLanes, filterCount - first);
+        Filter* const* group = filters + first;
+        if (used == 1)
         {
-            output[i] *= amplitude[i];
+            group[0]->process(count);
+            continue;
+        }
+
+        bool modulatedLanes[kGroupLanes] = {};
+        bool anyModulated = false;
+        bool anyQuiet = false;
+        for (int lane = 0; lane < used; ++lane)
+        {
+            const BlockInputs inputs = group[lane]->gatherInputs(count);
+            modulatedLanes[lane] = inputs.modulated;
+            anyModulated = anyModulated || inputs.modulated;
+            anyQuiet = anyQuiet || inputs.quiet;
+        }
+        const int mode = group[0]->type.getInt();
+        bool sameMode = true;
+        FilterLane lanes[kGroupLanes];
+        for (int lane = 0; lane < kGroupLanes; ++lane)
+        {
+            // Lanes past the last filter repeat it: the same inputs and state give the same
+            // samples, stored again to the same places, and their state is not kept.
+            Filter& filter = *group[std::min(lane, used - 1)];
+            if (lane < used && anyModulated && !modulatedLanes[lane])
+            {
+                // An unmodulated filter beside modulated ones reads a sum of 0.
+                std::fill(filter.modulationSum, filter.modulationSum + count, 0.0f);
+            }
+            sameMode = sameMode && filter.type.getInt() == mode;
+            lanes[lane] = {filter.inputSum,
+                           filter.inputMagnitude,
+                           filter.modulationSum,
+                           filter.output,
+                           {filter.cutoffSmoother.target, filter.cutoffSmoother.coefficient,
+                            filter.resonanceSmoother.target, filter.resonanceSmoother.coefficient,
+                            filter.q},
+                           {filter.cutoffSmoother.current, filter.resonanceSmoother.current,
+                            filter.s1, filter.s2, filter.silentRun}};
+        }
+
+        if (!sameMode)
+        {
+            // A Type write landed between two voices of this block: each filter runs alone,
+            // in its own mode, as process would.
+            for (int lane = 0; lane < used; ++lane)
+            {
+                FilterLane& own = lanes[lane];
+                switch (group[lane]->type.getInt())
+                {
+                case kHighpass:
+                    runFilterLoop<kHighpass>(anyModulated, anyQuiet, own.x, own.magnitude, own.mod,
+                                             own.out, count, own.settings, own.state);
+                    break;
+                case kBandpass:
+                    runFilterLoop<kBandpass>(anyModulated, anyQuiet, own.x, own.magnitude, own.mod,
+                                             own.out, count, own.settings, own.state);
+                    break;
+                case kNotch:
+                    runFilterLoop<kNotch>(anyModulated, anyQuiet, own.x, own.magnitude, own.mod,
+                                          own.out, count, own.settings, own.state);
+                    break;
+                default:
+                    runFilterLoop<kLowpass>(anyModulated, anyQuiet, own.x, own.magnitude, own.mod,
+                                            own.out, count, own.settings, own.state);
+                    break;
+                }
+            }
+        }
+        else
+        {
+            switch (mode)
+            {
+            case kHighpass:
+                runFilterLanes<kHighpass>(anyModulated, anyQuiet, lanes, count);
+                break;
+            case kBandpass:
+                runFilterLanes<kBandpass>(anyModulated, anyQuiet, lanes, count);
+                break;
+            case kNotch:
+                runFilterLanes<kNotch>(anyModulated, anyQuiet, lanes, count);
+                break;
+            default:
+                runFilterLanes<kLowpass>(anyModulated, anyQuiet, lanes, count);
+                break;
+            }
+        }
+
+        for (int lane = 0; lane < used; ++lane)
+        {
+            Filter& filter = *group[lane];
+            const FilterLoopState& state = lanes[lane].state;
+            filter.cutoffSmoother.current = state.cutoff;
+            filter.resonanceSmoother.current = state.resonance;
+            filter.s1 = state.s1;
+            filter.s2 = state.s2;
+            filter.silentRun = state.silentRun;
+            filter.applyAmplitude(count);
         }
     }
 }

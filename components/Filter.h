@@ -62,7 +62,16 @@ public:
     // Rates that are not positive and finite are ignored. The cutoff glides to its new value.
     void setSampleRate(float rateHz) override;
     void process(int count) override;
+    // The samples of the last processed block (nothing before the first).
     const float* getOutput() const override { return output; }
+
+    // Processes filterCount filters for count frames, each giving the samples and state its own
+    // process would, bit for bit. The per-sample loops of up to kGroupLanes filters run side by
+    // side in the lanes of one vector loop: the loop of a single filter is one long chain of
+    // dependent steps, so several in step cost little more than one. Audio thread; the filters'
+    // sources must have rendered this block.
+    static constexpr int kGroupLanes = 4;
+    static void processGroup(Filter* const* filters, int filterCount, int count);
 
     // Retunes the cutoff to note at once; the resonance jumps to its setting.
     void trigger(int previousNote, int note, int velocity) override;
@@ -100,6 +109,18 @@ private:
     float computeCutoffFrequency() const;
     void updateCutoff();
     void clearState();
+    // What the per-sample loop of a block must attend to: a modulation sum (without one it would
+    // be 0 throughout and is not written), and input samples below the silence threshold
+    // (without one the silence measure need not be read).
+    struct BlockInputs
+    {
+        bool modulated;
+        bool quiet;
+    };
+    // The work of a block around the per-sample loop: the input sum, its silence measure and the
+    // modulation sum before, the amplitude after.
+    BlockInputs gatherInputs(int count);
+    void applyAmplitude(int count);
 
     // Parameters
     FloatParameter cutoff;
@@ -129,11 +150,12 @@ private:
     int silentRun = 0; // silent input samples in a row; the state is cleared from 64 on
     float q = 0.0f;    // range factor of the coefficient mapping, 1 - exp(-pi x 44100 / rate)
 
-    // Buffers
-    float inputSum[kMaxBlockFrames] = {};
-    float inputMagnitude[kMaxBlockFrames] = {}; // per-sample silence measure of the input sum
-    float modulationSum[kMaxBlockFrames] = {};
-    float output[kMaxBlockFrames] = {};
+    // Buffers (each block writes the samples it reads afterwards; nothing reads the rest, so
+    // untouched pages never become resident)
+    float inputSum[kMaxBlockFrames];
+    float inputMagnitude[kMaxBlockFrames]; // per-sample silence measure of the input sum
+    float modulationSum[kMaxBlockFrames];
+    float output[kMaxBlockFrames];
 
     // Lock: guards audioInputs and fmSources.
     Mutex lock;

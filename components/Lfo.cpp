@@ -3,6 +3,7 @@
 
 #include "base/SampleRate.h"
 #include "base/TextField.h"
+#include "components/ExactRun.h"
 #include "parameters/Parameter.h"
 
 #include <cmath>
@@ -97,6 +98,43 @@ void render(float* out, int count, float increment, float depth, Running& state,
     state.held = value;
 }
 
+// The state render leaves after count samples, without the output: the same phase, previous
+// phase, held value and draws. While the phase stays below 1 (no wrap) and in one binade, and
+// has not been set back below the previous one (no draw), samples are taken in runs at once.
+void advance(Running& state, int count, float increment, bool sampleHold, RandomGenerator& random)
+{
+    float p = state.phase;
+    float previous = state.previousPhase;
+    float value = state.held;
+    int i = 0;
+    while (i < count)
+    {
+        float delta = 0.0f;
+        const int run =
+            p < 1.0f && !(previous > p) ? exactSumRun(p, increment, count - i, delta) : 0;
+        if (run > 0)
+        {
+            previous = p + static_cast<float>(run - 1) * delta;
+            p = p + static_cast<float>(run) * delta;
+            i += run;
+            continue;
+        }
+        if (p >= 1.0f)
+        {
+            p -= 1.0f;
+        }
+        const bool wrapped = previous > p;
+        previous = p;
+        p += increment;
+        if (sampleHold && wrapped)
+        {
+            value = random.nextBipolar();
+        }
+        ++i;
+    }
+    state = {p, previous, value};
+}
+
 } // namespace
 
 Lfo::Lfo(const char* prefixText, RandomGenerator& randomSource)
@@ -146,33 +184,49 @@ void Lfo::process(int count)
     {
         return;
     }
+    block = {phase,     previousPhase, held,           random.getState(),
+             increment, depth,         shape.getInt(), count};
+    outputCurrent = false;
     Running state{phase, previousPhase, held};
-    const float step = increment;
-    const float gain = depth;
-    switch (shape.getInt())
-    {
-    case kSine:
-        render<kSine>(output, count, step, gain, state, random);
-        break;
-    case kTriangle:
-        render<kTriangle>(output, count, step, gain, state, random);
-        break;
-    case kDownRamp:
-        render<kDownRamp>(output, count, step, gain, state, random);
-        break;
-    case kUpRamp:
-        render<kUpRamp>(output, count, step, gain, state, random);
-        break;
-    case kSquare:
-        render<kSquare>(output, count, step, gain, state, random);
-        break;
-    default:
-        render<kSampleHold>(output, count, step, gain, state, random);
-        break;
-    }
+    advance(state, count, block.increment, block.shape == kSampleHold, random);
     phase = state.phase;
     previousPhase = state.previousPhase;
     held = state.held;
+}
+
+const float* Lfo::getOutput() const
+{
+    if (outputCurrent)
+    {
+        return output;
+    }
+    // The block again from its start, with a generator that draws what the block drew.
+    RandomGenerator replay(block.randomState);
+    Running state{block.phase, block.previousPhase, block.held};
+    const int count = block.count;
+    switch (block.shape)
+    {
+    case kSine:
+        render<kSine>(output, count, block.increment, block.depth, state, replay);
+        break;
+    case kTriangle:
+        render<kTriangle>(output, count, block.increment, block.depth, state, replay);
+        break;
+    case kDownRamp:
+        render<kDownRamp>(output, count, block.increment, block.depth, state, replay);
+        break;
+    case kUpRamp:
+        render<kUpRamp>(output, count, block.increment, block.depth, state, replay);
+        break;
+    case kSquare:
+        render<kSquare>(output, count, block.increment, block.depth, state, replay);
+        break;
+    default:
+        render<kSampleHold>(output, count, block.increment, block.depth, state, replay);
+        break;
+    }
+    outputCurrent = true;
+    return output;
 }
 
 void Lfo::controlChange(int controller, float value)

@@ -10,6 +10,8 @@
 #include "parameters/FloatParameter.h"
 #include "parameters/ParameterList.h"
 
+#include <cstdint>
+
 // Output runs from -depth to +depth, one value per sample. The phase counts cycles and is read
 // before it wraps, so it may be up to one increment above 1 when a sample is computed.
 //
@@ -56,8 +58,14 @@ public:
     void reset() override;
     float getSampleRate() const override { return sampleRate; }
     void setSampleRate(float rateHz) override;
+    // Advances the phase (and the sample-and-hold's draws) over count samples. The output is not
+    // computed here but by the first getOutput after it, from the state this block started with:
+    // a block that nothing reads (no voice sounding, the panner off or on another source) costs
+    // only the advance, a few steps per block.
     void process(int count) override;
-    const float* getOutput() const override { return output; }
+    // The last processed block's output, rendered on the first call after process (audio thread,
+    // like process).
+    const float* getOutput() const override;
 
     // Controller 1 (the modulation wheel) sets the depth to value squared while MW is on.
     void controlChange(int controller, float value) override;
@@ -104,6 +112,21 @@ private:
     // Sources (borrowed)
     RandomGenerator& random;
 
+    // The last processed block, as process found it: what getOutput renders the buffer from.
+    struct Block
+    {
+        float phase;
+        float previousPhase;
+        float held;
+        std::uint32_t randomState;
+        float increment;
+        float depth;
+        int shape;
+        int count;
+    };
+    Block block = {};
+    mutable bool outputCurrent = true;
+
     // Buffers
-    float output[kMaxBlockFrames] = {};
+    mutable float output[kMaxBlockFrames] = {};
 };

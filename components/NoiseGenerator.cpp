@@ -12,10 +12,14 @@ NoiseGenerator::NoiseGenerator(RandomGenerator& randomSource)
 
 void NoiseGenerator::parameterChanged(int /*index*/)
 {
-    if (!enabled.getBool())
+    // Only a switch from on to off can leave noise behind; writing off again (every program
+    // change does) has nothing to clear.
+    const bool on = enabled.getBool();
+    if (!on && writtenOn)
     {
         clearRequested = true;
     }
+    writtenOn = on;
 }
 
 void NoiseGenerator::process(int count)
@@ -29,12 +33,18 @@ void NoiseGenerator::process(int count)
         {
             sample = 0.0f;
         }
+        zeroedFrames = kMaxBlockFrames;
     }
     count = limitBlockFrames(count);
     if (!enabled.getBool() || count == 0)
     {
+        for (; zeroedFrames < count; ++zeroedFrames)
+        {
+            output[zeroedFrames] = 0.0f;
+        }
         return;
     }
+    zeroedFrames = 0;
     for (int i = 0; i < count; ++i)
     {
         output[i] = random.nextBipolar();

@@ -9,7 +9,7 @@
 
 // While "N On" is on, each sample is 1 - r x 2/32767 with r from the engine's 15-bit generator
 // (white noise from -1 to +1), times the amplitude source's sample when there is one (the voice
-// gives it the "N Lvl" smoother). While off the buffer holds zeros.
+// gives it the "N Lvl" smoother). While off, each block's samples are zeros.
 //
 // Threads: process on the audio thread. setValue runs on any writer's thread; switching off only
 // asks for the buffer to be cleared, and the next process does it, because the audio thread may
@@ -47,7 +47,11 @@ private:
 
     // State
     Relaxed<bool> clearRequested;
+    bool writtenOn = false; // the switch as last written (the writer's thread)
+    // While off, the leading samples of the buffer known to hold zeros: a block zeroes only what
+    // it reads and has not been zeroed yet, so untouched pages never become resident.
+    int zeroedFrames = 0;
 
     // Buffers
-    float output[kMaxBlockFrames] = {};
+    float output[kMaxBlockFrames];
 };

@@ -6,6 +6,9 @@
 #include "components/WaveData.h"
 
 #include <cmath>
+#include <cstdint>
+
+#include <emmintrin.h>
 
 namespace
 {
@@ -59,6 +62,58 @@ inline float readWave(const float* lower, const float* upper, float weight,
     const float low = lower[index] + fraction * (lower[next] - lower[index]);
     const float high = upper[index] + fraction * (upper[next] - upper[index]);
     return (1.0f - weight) * low + weight * high;
+}
+
+// Two neighbouring table samples, table[index] and table[index + 1], in the low half of a vector.
+inline __m128 loadPair(const float* table, std::int32_t index)
+{
+    return _mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(table + index)));
+}
+
+// readWave at four positions in [0, 2^24), each lane with the scalar function's operations in the
+// same order, so every lane equals readWave bit for bit. The two samples on either side of a
+// position are read as one pair, except at the last sample of the cycle, whose neighbour is the
+// first.
+inline __m128 readWaveLanes(const float* lower, const float* upper, __m128 lowerWeight,
+                            __m128 upperWeight, __m128 positionTableSamples)
+{
+    const __m128i whole = _mm_cvttps_epi32(positionTableSamples);
+    const __m128 fraction = _mm_sub_ps(positionTableSamples, _mm_cvtepi32_ps(whole));
+    const __m128i index = _mm_and_si128(whole, _mm_set1_epi32(kIndexMask));
+    alignas(16) std::int32_t at[4];
+    _mm_store_si128(reinterpret_cast<__m128i*>(at), index);
+    __m128 lowerHere;
+    __m128 lowerNext;
+    __m128 upperHere;
+    __m128 upperNext;
+    if (_mm_movemask_epi8(_mm_cmpeq_epi32(index, _mm_set1_epi32(kIndexMask))) == 0)
+    {
+        const __m128 lower01 = _mm_movelh_ps(loadPair(lower, at[0]), loadPair(lower, at[1]));
+        const __m128 lower23 = _mm_movelh_ps(loadPair(lower, at[2]), loadPair(lower, at[3]));
+        const __m128 upper01 = _mm_movelh_ps(loadPair(upper, at[0]), loadPair(upper, at[1]));
+        const __m128 upper23 = _mm_movelh_ps(loadPair(upper, at[2]), loadPair(upper, at[3]));
+        lowerHere = _mm_shuffle_ps(lower01, lower23, _MM_SHUFFLE(2, 0, 2, 0));
+        lowerNext = _mm_shuffle_ps(lower01, lower23, _MM_SHUFFLE(3, 1, 3, 1));
+        upperHere = _mm_shuffle_ps(upper01, upper23, _MM_SHUFFLE(2, 0, 2, 0));
+        upperNext = _mm_shuffle_ps(upper01, upper23, _MM_SHUFFLE(3, 1, 3, 1));
+    }
+    else
+    {
+        std::int32_t next[4];
+        for (int lane = 0; lane < 4; ++lane)
+        {
+            next[lane] = (at[lane] + 1) & kIndexMask;
+        }
+        lowerHere = _mm_setr_ps(lower[at[0]], lower[at[1]], lower[at[2]], lower[at[3]]);
+        lowerNext = _mm_setr_ps(lower[next[0]], lower[next[1]], lower[next[2]], lower[next[3]]);
+        upperHere = _mm_setr_ps(upper[at[0]], upper[at[1]], upper[at[2]], upper[at[3]]);
+        upperNext = _mm_setr_ps(upper[next[0]], upper[next[1]], upper[next[2]], upper[next[3]]);
+    }
+    const __m128 low =
+        _mm_add_ps(lowerHere, _mm_mul_ps(fraction, _mm_sub_ps(lowerNext, lowerHere)));
+    const __m128 high =
+        _mm_add_ps(upperHere, _mm_mul_ps(fraction, _mm_sub_ps(upperNext, upperHere)));
+    return _mm_add_ps(_mm_mul_ps(lowerWeight, low), _mm_mul_ps(upperWeight, high));
 }
 
 } // namespace
@@ -331,6 +386,138 @@ void Oscillator::renderWave(int count, const float* lower, const float* upper, f
     masterLastPhase = lastMasterPhase;
 }
 
+void Oscillator::subtractPulseCopy(int count, const float* lower, const float* upper,
+                                   float tableWeight, const ISynthComponent* pwmInput)
+{
+    // The copy is read at the phase after each sample's advance, PWid of a cycle ahead; four
+    // samples to a vector, in the scalar operations' order.
+    const float width = pulseWidth.getReal();
+    const __m128 lowerWeight = _mm_set1_ps(1.0f - tableWeight);
+    const __m128 upperWeight = _mm_set1_ps(tableWeight);
+    const float* __restrict record = phaseRecord;
+    float* __restrict out = output;
+    int i = 0;
+    if (pwmInput != nullptr)
+    {
+        const float* __restrict source = pwmInput->getOutput();
+        const float depth = 0.5f * static_cast<float>(pwmPolarity.getSign()) * pwmLevel.getReal();
+        const __m128 widths = _mm_set1_ps(width);
+        const __m128 depths = _mm_set1_ps(depth);
+        const __m128 cycle = _mm_set1_ps(kCycle);
+        for (; i + 4 <= count; i += 4)
+        {
+            const __m128 modulatedWidth =
+                _mm_add_ps(widths, _mm_mul_ps(depths, _mm_loadu_ps(source + i)));
+            __m128 position =
+                _mm_add_ps(_mm_loadu_ps(record + i), _mm_mul_ps(modulatedWidth, cycle));
+            const __m128 direct =
+                _mm_and_ps(_mm_cmpge_ps(position, _mm_setzero_ps()),
+                           _mm_cmplt_ps(position, _mm_set1_ps(kLargestDirectPosition)));
+            if (_mm_movemask_ps(direct) != 0xF)
+            {
+                // A width pushed outside 0..1 (or a damaged source): wrap those lanes as the
+                // scalar loop does.
+                alignas(16) float positions[4];
+                _mm_store_ps(positions, position);
+                for (float& lane : positions)
+                {
+                    if (!(lane >= 0.0f && lane < kLargestDirectPosition))
+                    {
+                        lane = wrapAnyPosition(lane);
+                    }
+                }
+                position = _mm_load_ps(positions);
+            }
+            _mm_storeu_ps(out + i,
+                          _mm_sub_ps(_mm_loadu_ps(out + i), readWaveLanes(lower, upper, lowerWeight,
+                                                                          upperWeight, position)));
+        }
+        for (; i < count; ++i)
+        {
+            const float modulatedWidth = width + depth * source[i];
+            float position = record[i] + modulatedWidth * kCycle;
+            if (!(position >= 0.0f && position < kLargestDirectPosition))
+            {
+                position = wrapAnyPosition(position);
+            }
+            out[i] -= readWave(lower, upper, tableWeight, position);
+        }
+    }
+    else
+    {
+        const float shift = width * kCycle;
+        const __m128 shifts = _mm_set1_ps(shift);
+        for (; i + 4 <= count; i += 4)
+        {
+            const __m128 position = _mm_add_ps(_mm_loadu_ps(record + i), shifts);
+            _mm_storeu_ps(out + i,
+                          _mm_sub_ps(_mm_loadu_ps(out + i), readWaveLanes(lower, upper, lowerWeight,
+                                                                          upperWeight, position)));
+        }
+        for (; i < count; ++i)
+        {
+            out[i] -= readWave(lower, upper, tableWeight, record[i] + shift);
+        }
+    }
+}
+
+template <bool kModulated>
+void Oscillator::renderFree(int count, const float* lower, const float* upper, float tableWeight)
+{
+    const float baseIncrement = increment;
+    float* __restrict steps = modulation;
+    float* __restrict record = phaseRecord;
+    float* __restrict out = output;
+    if constexpr (kModulated)
+    {
+        // Each sample's step, in place of its modulation sum.
+        const __m128 base = _mm_set1_ps(baseIncrement);
+        int i = 0;
+        for (; i + 4 <= count; i += 4)
+        {
+            _mm_storeu_ps(steps + i, _mm_mul_ps(fastExp2Lanes(_mm_loadu_ps(steps + i)), base));
+        }
+        for (; i < count; ++i)
+        {
+            steps[i] = fastExp2(steps[i]) * baseIncrement;
+        }
+    }
+
+    // Four samples at a time: their phases one after the other (the only dependent step, three
+    // cycles of latency a sample), then the wave at each sample's phase before its advance, read
+    // for all four in one vector while the next phases are summed.
+    const __m128 lowerWeight = _mm_set1_ps(1.0f - tableWeight);
+    const __m128 upperWeight = _mm_set1_ps(tableWeight);
+    float currentPhase = phase;
+    auto advance = [&](int i)
+    {
+        currentPhase += kModulated ? steps[i] : baseIncrement;
+        if (currentPhase >= kCycle)
+        {
+            currentPhase = wrapPhase(currentPhase);
+        }
+        record[i] = currentPhase;
+        return currentPhase;
+    };
+    int i = 0;
+    for (; i + 4 <= count; i += 4)
+    {
+        const float phase0 = currentPhase;
+        const float phase1 = advance(i);
+        const float phase2 = advance(i + 1);
+        const float phase3 = advance(i + 2);
+        advance(i + 3);
+        _mm_storeu_ps(out + i, readWaveLanes(lower, upper, lowerWeight, upperWeight,
+                                             _mm_setr_ps(phase0, phase1, phase2, phase3)));
+    }
+    for (; i < count; ++i)
+    {
+        out[i] = readWave(lower, upper, tableWeight, currentPhase);
+        advance(i);
+    }
+    phase = currentPhase;
+}
+
 void Oscillator::process(int count)
 {
     count = limitBlockFrames(count);
@@ -410,49 +597,25 @@ void Oscillator::process(int count)
     }
     else if (modulated)
     {
-        renderWave<true, false>(count, lower, upper, tableWeight, nullptr);
+        renderFree<true>(count, lower, upper, tableWeight);
     }
     else
     {
-        renderWave<false, false>(count, lower, upper, tableWeight, nullptr);
+        renderFree<false>(count, lower, upper, tableWeight);
     }
 
     if (pulseWidthOn.getBool())
     {
-        // The copy is read at the phase after each sample's advance, PWid of a cycle ahead.
-        const float width = pulseWidth.getReal();
-        if (pwmInput != nullptr)
-        {
-            const float* source = pwmInput->getOutput();
-            const float depth =
-                0.5f * static_cast<float>(pwmPolarity.getSign()) * pwmLevel.getReal();
-            for (int i = 0; i < count; ++i)
-            {
-                const float modulatedWidth = width + depth * source[i];
-                float position = phaseRecord[i] + modulatedWidth * kCycle;
-                if (!(position >= 0.0f && position < kLargestDirectPosition))
-                {
-                    position = wrapAnyPosition(position);
-                }
-                output[i] -= readWave(lower, upper, tableWeight, position);
-            }
-        }
-        else
-        {
-            const float shift = width * kCycle;
-            for (int i = 0; i < count; ++i)
-            {
-                output[i] -= readWave(lower, upper, tableWeight, phaseRecord[i] + shift);
-            }
-        }
+        subtractPulseCopy(count, lower, upper, tableWeight, pwmInput);
     }
 
     if (amplitudeInput != nullptr)
     {
-        const float* gain = amplitudeInput->getOutput();
+        const float* __restrict gain = amplitudeInput->getOutput();
+        float* __restrict out = output;
         for (int i = 0; i < count; ++i)
         {
-            output[i] *= gain[i];
+            out[i] *= gain[i];
         }
     }
 }

@@ -108,6 +108,14 @@ private:
     template <bool kModulated, bool kSynced>
     void renderWave(int count, const float* lower, const float* upper, float weight,
                     const Oscillator* master);
+    // The wave without a sync master, with the samples of renderWave's per-sample loop: four
+    // samples at a time, their phases summed one after the other and the wave read at all four
+    // in one vector.
+    template <bool kModulated>
+    void renderFree(int count, const float* lower, const float* upper, float weight);
+    // Subtracts the copy of the wave read PWid (plus modulation) of a cycle ahead.
+    void subtractPulseCopy(int count, const float* lower, const float* upper, float weight,
+                           const ISynthComponent* pwmInput);
 
     // Parameters
     DetuneParameter detune;

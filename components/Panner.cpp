@@ -67,6 +67,43 @@ void Panner::getDisplay(int index, char* text) const
     ParameterList::getDisplay(index, text);
 }
 
+void Panner::processSettled(const float* in, float* left, float* right, int count,
+                            const ISynthComponent* modulation, float positionNow)
+{
+    // In place, left is the input buffer: each sample is read before either output is written.
+    if (!enabled.getBool())
+    {
+        for (int i = 0; i < count; ++i)
+        {
+            const float half = in[i] * 0.5f;
+            left[i] = half;
+            right[i] = half;
+        }
+    }
+    else if (modulation != nullptr)
+    {
+        const float* modulationSignal = modulation->getOutput();
+        const float depth =
+            static_cast<float>(modulationPolarity.getSign()) * modulationLevel.getReal();
+        for (int i = 0; i < count; ++i)
+        {
+            const float rightGain = (depth * modulationSignal[i] + 1.0f) * 0.5f;
+            const float x = in[i];
+            left[i] = x * (1.0f - rightGain);
+            right[i] = x * rightGain;
+        }
+    }
+    else
+    {
+        for (int i = 0; i < count; ++i)
+        {
+            const float x = in[i];
+            left[i] = x * (1.0f - positionNow);
+            right[i] = x * positionNow;
+        }
+    }
+}
+
 void Panner::process(float** inputs, float** outputs, int count)
 {
     count = limitBlockFrames(count);
@@ -87,7 +124,13 @@ void Panner::process(float** inputs, float** outputs, int count)
     float* left = outputs[0];
     float* right = outputs[1];
 
-    if (!enabled.getBool())
+    if (working.finished)
+    {
+        // The position rests on its target for the whole block: the same samples, from loops
+        // without a glide step in them, which vectorise.
+        processSettled(in, left, right, count, modulation, working.value);
+    }
+    else if (!enabled.getBool())
     {
         for (int i = 0; i < count; ++i)
         {

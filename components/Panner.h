@@ -52,6 +52,11 @@ protected:
 
 private:
     static constexpr float kOvershoot = 0.0001f;
+
+    // process for a block in which the position does not move.
+    void processSettled(const float* in, float* left, float* right, int count,
+                        const ISynthComponent* modulation, float positionNow);
+
     static constexpr float kGlideSeconds = 0.05f;
 
     // Parameters

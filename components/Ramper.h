@@ -64,6 +64,7 @@ private:
     // Sources (borrowed)
     const ISynthComponent& lfo;
 
-    // Buffers
-    float output[kMaxBlockFrames] = {};
+    // Buffers (written by every block of a fade, and read only after one; untouched pages never
+    // become resident)
+    float output[kMaxBlockFrames];
 };

@@ -56,6 +56,7 @@ private:
     // above) or +0.995 (rising)
     GlideStep glide = {0.0f, 0.0f, 0.0f, true, false};
 
-    // Buffers
-    float output[kMaxBlockFrames] = {};
+    // Buffers (each block writes the samples it reads afterwards; nothing reads the rest, so
+    // untouched pages never become resident)
+    float output[kMaxBlockFrames];
 };

@@ -17,6 +17,8 @@ public:
     RandomGenerator& operator=(const RandomGenerator&) = delete;
 
     void seed(std::uint32_t newSeed) { state = newSeed; }
+    // The state the next draw starts from: a generator seeded with it draws the same values.
+    std::uint32_t getState() const { return state; }
 
     // The next value, uniform in 0..32767.
     int next()

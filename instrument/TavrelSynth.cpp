@@ -3,7 +3,6 @@
 
 #include "base/SampleRate.h"
 #include "engine/MessageDispatcher.h"
-#include "instrument/TavrelVoiceFactory.h"
 #include "sonarch/midi/MidiLearn.h"
 
 namespace
@@ -27,8 +26,8 @@ TavrelSynth::TavrelSynth(std::uint32_t seed)
     : random(seed), osc1Level(true, Smoother::kDisplayDecibels, "O1 Lvl", "dB", 1.0f, 1.0f),
       osc2Level(true, Smoother::kDisplayDecibels, "O2 Lvl", "dB", 1.0f, 1.0f),
       noiseLevel(true, Smoother::kDisplayDecibels, "N Lvl", "dB", 0.0f, 1.0f), lfo1("L1", random),
-      lfo2("L2", random), voices(*std::make_unique<TavrelVoiceFactory>(TavrelVoiceSources{
-                              &osc1Level, &osc2Level, &noiseLevel, &lfo1, &lfo2, &random})),
+      lfo2("L2", random),
+      voices(TavrelVoiceSources{&osc1Level, &osc2Level, &noiseLevel, &lfo1, &lfo2, &random}),
       allocator(&voices), pannerProgrammer(panner, &lfo1, &lfo2), bank(&programmables),
       info(makePluginInfo())
 {

@@ -16,6 +16,7 @@
 #include "engine/VoiceAllocator.h"
 #include "engine/VoiceCollection.h"
 #include "instrument/TavrelBank.h"
+#include "instrument/TavrelVoiceCollection.h"
 #include "parameters/ProgrammableCollection.h"
 
 #include <memory>
@@ -65,7 +66,7 @@ private:
     Smoother noiseLevel;
     Lfo lfo1;
     Lfo lfo2;
-    VoiceCollection voices;
+    TavrelVoiceCollection voices;
     VoiceAllocator allocator;
     SynthComponentCollection globalComponents;
     EffectComponentCollection effects;

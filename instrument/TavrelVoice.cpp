@@ -43,15 +43,30 @@ TavrelVoice::TavrelVoice(const TavrelVoiceSources& sources)
 
 void TavrelVoice::process(float* buffer, int count)
 {
+    if (beginBlock(count))
+    {
+        env1.process(count);
+        env2.process(count);
+        renderSources(count);
+        filter.process(count);
+        finish(buffer, count);
+    }
+}
+
+bool TavrelVoice::beginBlock(int count)
+{
     if (silent)
     {
-        return;
+        return false;
     }
     // Every modulation source runs before the components that read it.
     ramp1.process(count);
     ramp2.process(count);
-    env1.process(count);
-    env2.process(count);
+    return true;
+}
+
+void TavrelVoice::renderSources(int count)
+{
     if (oscProgrammer.isPortamentoOn())
     {
         slew.process(count);
@@ -59,8 +74,17 @@ void TavrelVoice::process(float* buffer, int count)
     osc1.process(count);
     osc2.process(count);
     noise.process(count);
-    filter.process(count);
+    if (silent)
+    {
+        // Envelope 1 finished during this block: the next note starts the oscillators at new
+        // random phases (their output for this block is already rendered).
+        osc1.setPhase(static_cast<float>(random.next()) * kRandomToPhase);
+        osc2.setPhase(static_cast<float>(random.next()) * kRandomToPhase);
+    }
+}
 
+void TavrelVoice::finish(float* buffer, int count)
+{
     const float* voiceOutput = filter.getOutput();
     for (int i = 0; i < count; ++i)
     {
@@ -76,8 +100,6 @@ void TavrelVoice::process(float* buffer, int count)
         // hears the clearing now, since envelope 1 has closed.
         filter.reset();
         env2.reset();
-        osc1.setPhase(static_cast<float>(random.next()) * kRandomToPhase);
-        osc2.setPhase(static_cast<float>(random.next()) * kRandomToPhase);
     }
 }
 

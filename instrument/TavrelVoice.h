@@ -42,6 +42,19 @@ public:
     void process(float* buffer, int count) override;
     void processReplacing(float* buffer, int count) override;
 
+    // process in parts, for a collection that runs the envelopes and the filters of its voices
+    // side by side (AdsrEnvelope::processGroup, Filter::processGroup): beginBlock runs the LFO
+    // fade-ins and answers whether the voice sounds (a silent voice renders nothing more this
+    // block); then both envelopes; renderSources runs portamento, oscillators and noise; then the
+    // filter; finish adds the filtered sound into buffer and, if envelope 1 ended during the
+    // block, clears the voice for its next note. Each voice's random draws (noise, new phases)
+    // happen in renderSources, so voices rendered in turn draw in the same order as by process.
+    bool beginBlock(int count);
+    void renderSources(int count);
+    void finish(float* buffer, int count);
+    AdsrEnvelope& getEnvelope1() { return env1; }
+    AdsrEnvelope& getEnvelope2() { return env2; }
+
     void onAttack(AdsrEnvelope* envelope) override;
     void onDecay(AdsrEnvelope* envelope) override;
     void onRelease(AdsrEnvelope* envelope) override;
@@ -54,6 +67,7 @@ public:
     Oscillator& getOscillator2() { return osc2; }
     // The voice's output of the last rendered stretch: filtered and shaped by envelope 1.
     const Filter& getFilter() const { return filter; }
+    Filter& getFilter() { return filter; }
 
 private:
     Oscillator osc1;

@@ -4,7 +4,7 @@
 #include "instrument/TavrelPanel.h"
 #include "instrument/resources/ResourceIds.h"
 #include "instrument/win32/TavrelView.h"
-#include "sonarch/gui/win32/ImageDrawing.h"
+#include "sonarch/gui/win32/PngResource.h"
 #include "vst/VstEntry.h"
 
 using namespace Sonarch::Gui;
@@ -14,6 +14,27 @@ TavrelEditor::TavrelEditor(AudioEffect* effectIn, Sonarch::Parameters::BankInter
     : Editor(effectIn, bankIn, midiLearnIn), instance(static_cast<HINSTANCE>(getModuleHandle())),
       images(instance), rect{}
 {
+    int width = TavrelPanel::kWidth;
+    int height = TavrelPanel::kHeight;
+    if (!pngResourceSize(TAVREL_IMAGE_PANEL, instance, width, height))
+    {
+        width = TavrelPanel::kWidth;
+        height = TavrelPanel::kHeight;
+    }
+    rect.bottom = static_cast<VstInt16>(height);
+    rect.right = static_cast<VstInt16>(width);
+}
+
+TavrelEditor::~TavrelEditor()
+{
+    // The controls draw with the images: the panel goes first, then the images, then GDI+.
+    close();
+}
+
+bool TavrelEditor::open(void* parentWindow)
+{
+    // An open panel goes first, with its images, so that the base's open finds none to close.
+    close();
     if (hasGdiplus())
     {
         for (const int id :
@@ -25,16 +46,19 @@ TavrelEditor::TavrelEditor(AudioEffect* effectIn, Sonarch::Parameters::BankInter
             images.load(id);
         }
     }
-    GpBitmap* panel = images.find(TAVREL_IMAGE_PANEL);
-    rect.bottom =
-        static_cast<VstInt16>(panel != nullptr ? imageHeight(panel) : TavrelPanel::kHeight);
-    rect.right = static_cast<VstInt16>(panel != nullptr ? imageWidth(panel) : TavrelPanel::kWidth);
+    if (Editor::open(parentWindow))
+    {
+        return true;
+    }
+    images.clear();
+    return false;
 }
 
-TavrelEditor::~TavrelEditor()
+void TavrelEditor::close()
 {
-    // The controls draw with the images: the panel goes first, then the images, then GDI+.
-    close();
+    // The controls draw with the images: the panel goes first.
+    Editor::close();
+    images.clear();
 }
 
 bool TavrelEditor::getRect(ERect** rectOut)

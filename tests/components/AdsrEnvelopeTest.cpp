@@ -6,8 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <random>
 #include <string>
@@ -317,5 +319,87 @@ TEST(AdsrEnvelopeTest, AnySettingsAndRatesStayFiniteInRangeAndAllocateNothing)
             const float v = env->getOutput()[i];
             ASSERT_TRUE(v >= 0.0f && v <= 1.0f) << "round " << round << " value " << v;
         }
+    }
+}
+
+TEST(AdsrEnvelopeTest, EnvelopesProcessedTogetherGiveWhatEachGivesAlone)
+{
+    // Envelopes of a voice collection in every stage: attacks, decays settling towards their
+    // sustain, sustains reached, releases, idle ones; settings changed on the way. Each must give
+    // the samples, stages and notifications of its own process, bit for bit.
+    const unsigned seed = 20240704u;
+    std::printf("seed %u\n", seed);
+    std::mt19937 random(seed);
+    std::uniform_real_distribution<float> norm(0.0f, 1.0f);
+    std::uniform_int_distribution<int> frames(1, 1500);
+    for (int envelopeCount : {1, 2, 3, 4, 5, 7, 16, 32})
+    {
+        Log groupLog;
+        Log aloneLog;
+        std::vector<std::unique_ptr<Env>> grouped;
+        std::vector<std::unique_ptr<Env>> alone;
+        std::vector<std::unique_ptr<Recorder>> recorders;
+        std::vector<Env*> pointers;
+        for (int k = 0; k < envelopeCount; ++k)
+        {
+            const float attack = 0.02f * static_cast<float>(k % 3);
+            const float decay = 0.05f + 0.3f * norm(random);
+            const float sustain = k % 5 == 0 ? 1.0f : norm(random);
+            for (auto* set : {&grouped, &alone})
+            {
+                set->push_back(makeEnvelope(44100.0f, attack, decay, sustain, 0.1f));
+                set->back()->setValue(Env::kVDpth, 0.4f);
+            }
+            recorders.push_back(std::make_unique<Recorder>(groupLog, static_cast<char>('a' + k)));
+            grouped.back()->addObserver(recorders.back().get());
+            recorders.push_back(std::make_unique<Recorder>(aloneLog, static_cast<char>('a' + k)));
+            alone.back()->addObserver(recorders.back().get());
+            pointers.push_back(grouped.back().get());
+        }
+        for (int block = 0; block < 60; ++block)
+        {
+            const int count = frames(random);
+            const int k = static_cast<int>(random() % static_cast<unsigned>(envelopeCount));
+            const int event = static_cast<int>(random() % 8);
+            const float value = norm(random);
+            for (Env* env : {grouped[k].get(), alone[k].get()})
+            {
+                if (event == 0)
+                {
+                    env->trigger(60, 40 + k, 100);
+                }
+                else if (event == 1)
+                {
+                    env->release(0);
+                }
+                else if (event == 2)
+                {
+                    env->setValue(Env::kS, value);
+                }
+                else if (event == 3)
+                {
+                    env->setValue(Env::kD, value * 0.3f);
+                }
+            }
+            Env::processGroup(pointers.data(), envelopeCount, count);
+            for (auto& env : alone)
+            {
+                env->process(count);
+            }
+            for (int e = 0; e < envelopeCount; ++e)
+            {
+                ASSERT_EQ(std::memcmp(grouped[e]->getOutput(), alone[e]->getOutput(),
+                                      sizeof(float) * static_cast<std::size_t>(count)),
+                          0)
+                    << envelopeCount << " envelopes, envelope " << e << ", block " << block;
+                ASSERT_EQ(grouped[e]->getStage(), alone[e]->getStage());
+            }
+        }
+        // The same notifications for each envelope, in the same order (the order between
+        // envelopes is free).
+        auto byEnvelope = [](const std::string& a, const std::string& b) { return a[0] < b[0]; };
+        std::stable_sort(groupLog.begin(), groupLog.end(), byEnvelope);
+        std::stable_sort(aloneLog.begin(), aloneLog.end(), byEnvelope);
+        EXPECT_EQ(groupLog, aloneLog) << envelopeCount << " envelopes";
     }
 }

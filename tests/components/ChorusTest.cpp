@@ -217,6 +217,38 @@ TEST(ChorusTest, OffLeavesTheChannelsAndSwitchingOnOrResetEmptiesTheLines)
     EXPECT_LT(TestAnalysis::peak(afterReset.right.data(), afterReset.frames()), 1e-20);
 }
 
+TEST(ChorusTest, FourSamplesAtATimeGiveTheSamplesOfOneAfterAnother)
+{
+    // Four samples of a block are read and written at once when every read lies at least five
+    // samples back; pieces of one to three frames go one sample after the other. A swept delay
+    // that passes below five samples, with feedback, and one far longer must give the same
+    // samples either way.
+    for (float delaySetting : {0.004f, 0.6f})
+    {
+        auto whole = makeChorus(44100.0f, delaySetting, 1.0f, 0.9f);
+        auto pieces = makeChorus(44100.0f, delaySetting, 1.0f, 0.9f);
+        for (Chorus* chorus : {whole.get(), pieces.get()})
+        {
+            chorus->setValue(kFrequency, 1.0f);
+        }
+        StereoSignal a(20000);
+        a.left = noise(20000, 5u, 0.5f);
+        a.right = noise(20000, 6u, 0.5f);
+        StereoSignal b = a;
+        render(*whole, a, 8192);
+        int start = 0;
+        for (int piece = 0; start < 20000; ++piece)
+        {
+            const int count = std::min(1 + piece % 3, 20000 - start);
+            float* channels[2] = {b.left.data() + start, b.right.data() + start};
+            pieces->process(channels, channels, count);
+            start += count;
+        }
+        EXPECT_EQ(a.left, b.left) << delaySetting;
+        EXPECT_EQ(a.right, b.right) << delaySetting;
+    }
+}
+
 TEST(ChorusTest, ParametersAndTexts)
 {
     auto chorus = std::make_unique<Chorus>();

@@ -8,8 +8,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <cstdio>
 #include <limits>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -258,6 +261,59 @@ TEST_F(LfoTest, SampleAndHoldIgnoresTheSmallCorrectionsOfSongLock)
         lfo->updateTimeInfo(true, 120.0, (block * 512 - 2) * quartersPerSample);
     }
     EXPECT_EQ(changes(x), 3); // 3.99 cycles
+}
+
+TEST_F(LfoTest, BlocksNobodyReadsLeaveTheStateOfRenderedOnes)
+{
+    // A block whose output is never asked for only advances the phase, taking runs of samples at
+    // once; the next block that is read must start exactly where a rendered one would, and the
+    // sample-and-hold must have drawn the same values. Random shapes, rates, speeds, tempos,
+    // song positions and block sizes from a fixed seed.
+    const unsigned seed = 20240702u;
+    std::printf("seed %u\n", seed);
+    std::mt19937 generator(seed);
+    std::uniform_real_distribution<float> unit(0.0f, 1.0f);
+    std::uniform_int_distribution<int> frames(1, kMaxBlockFrames);
+    const float rates[] = {8000.0f, 22050.0f, 44100.0f, 96000.0f, 384000.0f};
+    for (int trial = 0; trial < 60; ++trial)
+    {
+        const int shape = trial % Lfo::kShapeCount;
+        const float rate = rates[trial % 5];
+        RandomGenerator readRandom{static_cast<std::uint32_t>(trial)};
+        RandomGenerator skipRandom{static_cast<std::uint32_t>(trial)};
+        auto read = make(shape, readRandom, rate);
+        auto skipped = make(shape, skipRandom, rate);
+        const float speed = trial % 7 == 0 ? 0.0f : (trial % 7 == 1 ? 1.0f : unit(generator));
+        const bool synced = trial % 3 == 0;
+        const double tempo = 30.0 + 270.0 * static_cast<double>(unit(generator));
+        double position = 8.0 * static_cast<double>(unit(generator)) - 1.0;
+        for (Lfo* lfo : {read.get(), skipped.get()})
+        {
+            lfo->setValue(Lfo::kSpd, speed);
+            lfo->setValue(Lfo::kSync, synced ? 1.0f : 0.0f);
+        }
+        for (int block = 0; block < 40; ++block)
+        {
+            const int count = block % 4 == 0 ? frames(generator) : 1 + frames(generator) % 700;
+            if (synced && block % 6 == 0)
+            {
+                // A song position that jumps, now and then backwards.
+                position += block % 12 == 0 ? -0.3 : 1.7;
+                read->updateTimeInfo(true, tempo, position);
+                skipped->updateTimeInfo(true, tempo, position);
+            }
+            read->process(count);
+            skipped->process(count);
+            const float* expected = read->getOutput();
+            if (block % 5 == 4)
+            {
+                const float* output = skipped->getOutput();
+                ASSERT_TRUE(std::equal(output, output + count, expected))
+                    << "trial " << trial << ", shape " << shape << ", block " << block;
+            }
+        }
+        EXPECT_EQ(readRandom.next(), skipRandom.next()) << "trial " << trial;
+    }
 }
 
 TEST_F(LfoTest, SplitRendersEqualOneRenderWithoutAllocating)

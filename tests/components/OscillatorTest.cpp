@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <memory>
@@ -438,6 +439,81 @@ TEST(OscillatorTest, SplitRendersGiveTheSameSamplesAsOneCall)
         done += piece;
     }
     ASSERT_EQ(done, frames);
+}
+
+TEST(OscillatorTest, FreeRunningRendersGiveTheSameSamplesInAnyPieces)
+{
+    // Without a sync master the oscillator renders four samples to a vector, and a piece of up to
+    // three samples one by one: the two must agree bit for bit, through every phase a cycle has
+    // (the last sample of a cycle reads the first as its neighbour), with FM, pulse width and a
+    // pulse-width modulation wide enough to push the copy's position below zero.
+    enum Setup
+    {
+        kPlain,
+        kFm,
+        kPulse,
+        kWidePwm
+    };
+    struct Rig
+    {
+        std::unique_ptr<Oscillator> oscillator;
+        TestSources::Sine lfo{3001.0, 0.9f, 0.0f};
+        TestSources::Sine wide{777.0, 3.0f, 0.0f};
+        TestSources::Sine level{5003.0, 0.4f, 0.5f};
+        Rig(Setup setup, int wave, int note) : oscillator(makeOscillator(44100.0f, wave, note))
+        {
+            oscillator->setValue(Oscillator::kDtn, 0.61f);
+            oscillator->setAmplitudeSource(&level);
+            if (setup == kFm)
+            {
+                oscillator->setValue(Oscillator::kFm1, 0.8f);
+                oscillator->setFmSource(1, &lfo);
+            }
+            if (setup == kPulse || setup == kWidePwm)
+            {
+                oscillator->setValue(Oscillator::kPwOn, 1.0f);
+                oscillator->setValue(Oscillator::kPwid, 0.3f);
+            }
+            if (setup == kWidePwm)
+            {
+                oscillator->setValue(Oscillator::kPwm, 1.0f);
+                oscillator->setPwmSource(&wide);
+            }
+        }
+        void process(int count)
+        {
+            lfo.process(count);
+            wide.process(count);
+            level.process(count);
+            oscillator->process(count);
+        }
+    };
+    for (Setup setup : {kPlain, kFm, kPulse, kWidePwm})
+    {
+        for (int note : {33, 81, 117})
+        {
+            auto whole = std::make_unique<Rig>(setup, 5, note);
+            auto pieces = std::make_unique<Rig>(setup, 5, note);
+            whole->process(kMaxBlockFrames);
+            const std::vector<float> expected(whole->oscillator->getOutput(),
+                                              whole->oscillator->getOutput() + kMaxBlockFrames);
+            int done = 0;
+            int piece = 0;
+            while (done < kMaxBlockFrames)
+            {
+                const int count = std::min(1 + piece % 6, kMaxBlockFrames - done);
+                pieces->process(count);
+                for (int i = 0; i < count; ++i)
+                {
+                    ASSERT_EQ(pieces->oscillator->getOutput()[i],
+                              expected[static_cast<std::size_t>(done + i)])
+                        << "setup " << setup << ", note " << note << ", sample " << done + i;
+                }
+                done += count;
+                ++piece;
+            }
+        }
+    }
 }
 
 TEST(OscillatorTest, ProcessAllocatesNothing)

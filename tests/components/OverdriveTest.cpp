@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <utility>
 
@@ -95,6 +96,27 @@ TEST(OverdriveTest, CountZeroChangesNothing)
     }
     EXPECT_EQ(sentinel[0], 0.25f);
     EXPECT_EQ(sentinel[1], 0.5f);
+    EXPECT_EQ(a.left, b.left);
+}
+
+TEST(OverdriveTest, PiecesShorterThanItsStagesGiveTheSameSamples)
+{
+    // The stages of a block run staggered; a block of one to four frames (4 to 16 oversampled
+    // steps, fewer than the 16 stages) must still leave every stage at the block's last step.
+    auto reference = makeOverdrive(true, 0.8f);
+    auto pieces = makeOverdrive(true, 0.8f);
+    StereoSignal a(6000);
+    a.left = noise(6000, 11u, 1.0f);
+    StereoSignal b = a;
+    render(*reference, a, 6000);
+    int start = 0;
+    for (int piece = 0; start < 6000; ++piece)
+    {
+        const int count = std::min(1 + piece % 5, 6000 - start);
+        float* channels[2] = {b.left.data() + start, b.right.data() + start};
+        pieces->process(channels, channels, count);
+        start += count;
+    }
     EXPECT_EQ(a.left, b.left);
 }
 

@@ -10,10 +10,16 @@ ImageStore::ImageStore(HINSTANCE instanceIn) : instance(instanceIn) {}
 
 ImageStore::~ImageStore()
 {
+    clear();
+}
+
+void ImageStore::clear()
+{
     for (auto& entry : images)
     {
         Gdip::GdipDisposeImage(entry.second);
     }
+    images.clear();
 }
 
 bool ImageStore::load(int resourceId)

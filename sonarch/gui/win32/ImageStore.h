@@ -28,6 +28,8 @@ public:
     // Keeps a bitmap (now owned) under an identifier, replacing and deleting an earlier one.
     void store(int resourceId, GpBitmap* bitmap);
     GpBitmap* find(int resourceId) const;
+    // Deletes every bitmap.
+    void clear();
     int size() const { return static_cast<int>(images.size()); }
 
 private:

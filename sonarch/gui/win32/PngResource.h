@@ -11,4 +11,8 @@ namespace Sonarch::Gui
 // resource's bytes live in a memory stream that the bitmap holds and frees with itself.
 GpBitmap* loadPngResource(int resourceId, HINSTANCE instance);
 
+// The width and height a PNG resource's header states, read without decoding the image (and
+// without GDI+); false when the module has no such resource or it does not begin as a PNG does.
+bool pngResourceSize(int resourceId, HINSTANCE instance, int& width, int& height);
+
 } // namespace Sonarch::Gui
