@@ -5,6 +5,7 @@
 // for), then lets every instance play sixteen held notes (MIDI notes 36, 39, ..., 81, velocity
 // 100) for two seconds in host blocks. The resident set (VmRSS on Linux, the working set on
 // Windows) is read before loading, after loading, after opening and after playing.
+#include "tools/bench/BenchHost.h"
 #include "tools/host/PluginLibrary.h"
 #include "tools/render/PluginInstance.h"
 
@@ -24,8 +25,7 @@
 namespace
 {
 
-constexpr double kSampleRate = 44100.0;
-constexpr int kNoteCount = 16;
+using BenchHost::kSampleRate;
 
 // The resident memory of this process in bytes, or 0 when it cannot be read.
 double residentBytes()
@@ -64,25 +64,6 @@ double megabytes(double bytes)
     return bytes / (1024.0 * 1024.0);
 }
 
-struct Setting
-{
-    const char* name;
-    float value;
-};
-
-// Every effect on, as tavrel-peerbench sets them.
-const std::vector<Setting> kEffectsOn = {
-    {"OD On", 1.0f}, {"OD Lvl", 0.5f}, {"P On", 1.0f}, {"P MSrc", 0.5f}, {"P ModL", 0.5f},
-    {"Ch On", 1.0f}, {"Ch Mix", 0.5f}, {"D On", 1.0f}, {"D FB", 0.5f},   {"D Mix", 0.5f},
-};
-
-std::string besideThisProgram(const char* argv0, const char* name)
-{
-    std::string path(argv0);
-    const std::size_t slash = path.find_last_of("/\\");
-    return (slash == std::string::npos ? std::string() : path.substr(0, slash + 1)) + name;
-}
-
 int usage()
 {
     std::fprintf(stderr,
@@ -99,12 +80,7 @@ int usage()
 
 int main(int argc, char** argv)
 {
-#ifdef _WIN32
-    std::string plugin =
-        besideThisProgram(argv[0], sizeof(void*) == 4 ? "Tavrel.dll" : "Tavrel64.dll");
-#else
-    std::string plugin = besideThisProgram(argv[0], "tavrel.so");
-#endif
+    std::string plugin = BenchHost::pluginBeside(argv[0]);
     int instanceCount = 16;
     int blockFrames = 512;
     int program = -1;
@@ -143,22 +119,8 @@ int main(int argc, char** argv)
         return usage();
     }
 
-    VstTimeInfo time{};
-    time.sampleRate = kSampleRate;
-    time.tempo = 120.0;
-    time.timeSigNumerator = 4;
-    time.timeSigDenominator = 4;
-    time.flags = kVstTransportPlaying | kVstTempoValid | kVstPpqPosValid | kVstTimeSigValid;
-    std::vector<VstMidiEvent> notes(kNoteCount);
-    for (int i = 0; i < kNoteCount; ++i)
-    {
-        VstMidiEvent& note = notes[static_cast<std::size_t>(i)];
-        note.type = kVstMidiType;
-        note.byteSize = sizeof(VstMidiEvent);
-        note.midiData[0] = static_cast<char>(0x90);
-        note.midiData[1] = static_cast<char>(36 + 3 * i);
-        note.midiData[2] = 100;
-    }
+    VstTimeInfo time = BenchHost::playingTransport();
+    const std::vector<VstMidiEvent> notes = BenchHost::heldNotes();
     std::vector<std::vector<float>> buffers(
         PluginInstance::kMaxChannels, std::vector<float>(static_cast<std::size_t>(blockFrames)));
     std::vector<float*> outputs;
@@ -189,18 +151,10 @@ int main(int argc, char** argv)
         {
             instance->setProgram(program);
         }
-        if (effects)
+        if (effects && !BenchHost::apply(*instance, BenchHost::everyEffectOn(), error))
         {
-            for (const Setting& setting : kEffectsOn)
-            {
-                int index = 0;
-                if (!instance->findParam(setting.name, index, error))
-                {
-                    std::fprintf(stderr, "tavrel-footprint: %s\n", error.c_str());
-                    return 1;
-                }
-                instance->setParam(index, setting.value);
-            }
+            std::fprintf(stderr, "tavrel-footprint: %s\n", error.c_str());
+            return 1;
         }
         instance->start();
         instances.push_back(std::move(instance));

@@ -5,6 +5,7 @@
 // velocity 100 (MIDI notes 36, 39, ..., 81) in the first block and holds them for the render
 // length; only the wall time inside processReplacing counts. Tavrel plays factory program 0 twice,
 // once with its effects off and once with every effect on; the peer plays its default program.
+#include "tools/bench/BenchHost.h"
 #include "tools/host/PluginLibrary.h"
 #include "tools/render/PluginInstance.h"
 
@@ -19,23 +20,11 @@
 namespace
 {
 
-constexpr double kSampleRate = 44100.0;
+using BenchHost::kNoteCount;
+using BenchHost::kSampleRate;
+using BenchHost::Setting;
+
 constexpr int kBlockFrames = 512;
-constexpr int kNoteCount = 16;
-
-struct Setting
-{
-    const char* name;
-    float value;
-};
-
-// Every effect on: overdrive, the panner moved by LFO 1, chorus and delay.
-const std::vector<Setting> kEffectsOn = {
-    {"OD On", 1.0f}, {"OD Lvl", 0.5f}, {"P On", 1.0f}, {"P MSrc", 0.5f}, {"P ModL", 0.5f},
-    {"Ch On", 1.0f}, {"Ch Mix", 0.5f}, {"D On", 1.0f}, {"D FB", 0.5f},   {"D Mix", 0.5f},
-};
-const std::vector<Setting> kEffectsOff = {
-    {"OD On", 0.0f}, {"P On", 0.0f}, {"Ch On", 0.0f}, {"D On", 0.0f}};
 
 struct Case
 {
@@ -68,36 +57,20 @@ double measure(const Case& benchCase, double seconds, std::string& error)
     if (benchCase.tavrel)
     {
         instance.setProgram(0);
-        for (const Setting& setting : *benchCase.settings)
+        if (!BenchHost::apply(instance, *benchCase.settings, error))
         {
-            int index = 0;
-            if (!instance.findParam(setting.name, index, error))
-            {
-                return -1.0;
-            }
-            instance.setParam(index, setting.value);
+            return -1.0;
         }
     }
     instance.start();
 
-    VstTimeInfo time{};
-    time.sampleRate = kSampleRate;
-    time.tempo = 120.0;
-    time.timeSigNumerator = 4;
-    time.timeSigDenominator = 4;
-    time.flags = kVstTransportPlaying | kVstTempoValid | kVstPpqPosValid | kVstTimeSigValid;
+    VstTimeInfo time = BenchHost::playingTransport();
     instance.hosted().setTimeInfo(&time);
 
-    std::vector<VstMidiEvent> notes(kNoteCount);
+    std::vector<VstMidiEvent> notes = BenchHost::heldNotes();
     std::vector<VstEvent*> pointers;
-    for (int i = 0; i < kNoteCount; ++i)
+    for (VstMidiEvent& note : notes)
     {
-        VstMidiEvent& note = notes[static_cast<std::size_t>(i)];
-        note.type = kVstMidiType;
-        note.byteSize = sizeof(VstMidiEvent);
-        note.midiData[0] = static_cast<char>(0x90);
-        note.midiData[1] = static_cast<char>(36 + 3 * i);
-        note.midiData[2] = 100;
         pointers.push_back(reinterpret_cast<VstEvent*>(&note));
     }
     std::vector<unsigned char> listBytes(offsetof(VstEvents, events) +
@@ -147,13 +120,6 @@ double median(std::vector<double> values)
     return n == 0 ? 0.0 : (n % 2 == 1 ? values[n / 2] : 0.5 * (values[n / 2 - 1] + values[n / 2]));
 }
 
-std::string besideThisProgram(const char* argv0, const char* name)
-{
-    std::string path(argv0);
-    const std::size_t slash = path.find_last_of("/\\");
-    return (slash == std::string::npos ? std::string() : path.substr(0, slash + 1)) + name;
-}
-
 int usage()
 {
     std::fprintf(stderr,
@@ -170,12 +136,7 @@ int usage()
 
 int main(int argc, char** argv)
 {
-#ifdef _WIN32
-    std::string tavrel =
-        besideThisProgram(argv[0], sizeof(void*) == 4 ? "Tavrel.dll" : "Tavrel64.dll");
-#else
-    std::string tavrel = besideThisProgram(argv[0], "tavrel.so");
-#endif
+    std::string tavrel = BenchHost::pluginBeside(argv[0]);
     std::string peer = "/usr/lib/vst/amsynth_vst.so";
     int rounds = 3;
     double seconds = 10.0;
@@ -213,8 +174,9 @@ int main(int argc, char** argv)
         return usage();
     }
 
-    std::vector<Case> cases = {{"Tavrel, effects off", tavrel, true, &kEffectsOff, {}},
-                               {"Tavrel, every effect on", tavrel, true, &kEffectsOn, {}}};
+    std::vector<Case> cases = {
+        {"Tavrel, effects off", tavrel, true, &BenchHost::effectsOff(), {}},
+        {"Tavrel, every effect on", tavrel, true, &BenchHost::everyEffectOn(), {}}};
     if (!peer.empty())
     {
         cases.push_back({"peer: " + peer, peer, false, nullptr, {}});
