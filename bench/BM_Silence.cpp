@@ -4,7 +4,7 @@
 // subnormal numbers the first would cost many times the second.
 #include "engine/MessageDispatcher.h"
 #include "instrument/TavrelSynth.h"
-#include "sonarch/parameters/BankInterface.h"
+#include "tests/support/SlowDecays.h"
 
 #include <benchmark/benchmark.h>
 
@@ -20,19 +20,7 @@ constexpr float kRate = 44100.0f;
 std::unique_ptr<TavrelSynth> slowDecays()
 {
     auto synth = std::make_unique<TavrelSynth>();
-    Sonarch::Parameters::BankInterface& bank = *synth->getBank();
-    const struct
-    {
-        const char* name;
-        float value;
-    } settings[] = {{"E1 R", 0.2f},  {"E1 S", 1.0f},   {"F Res", 1.0f},  {"F Cut", 0.3f},
-                    {"Ch On", 1.0f}, {"Ch FB", 0.91f}, {"Ch Mix", 1.0f}, {"D On", 1.0f},
-                    {"D FB", 0.6f},  {"D Mix", 1.0f},  {"OD On", 1.0f},  {"OD Lvl", 0.5f},
-                    {"P On", 1.0f},  {"P MSrc", 0.5f}, {"P ModL", 1.0f}};
-    for (const auto& setting : settings)
-    {
-        bank.setParameter(bank.findParameter(setting.name), setting.value);
-    }
+    TestSettings::applySlowDecays(*synth->getBank());
     return synth;
 }
 

@@ -8,6 +8,7 @@
 #include "instrument/TavrelSynth.h"
 #include "sonarch/parameters/BankInterface.h"
 #include "sonarch/parameters/ChunkReader.h"
+#include "tests/support/SlowDecays.h"
 
 #include <gtest/gtest.h>
 
@@ -105,26 +106,14 @@ TEST(LongSilenceTest, FactoryProgramsWithEchoesLeaveNoSubnormalSamples)
     EXPECT_GT(programsChecked, 10);
 }
 
-// Long, slow decays through every recursive path: full resonance, the chorus at 0.9 feedback, the
-// delay at 0.6, the overdrive and the moving panner. Within 60 s of silence the tail falls far
-// below the smallest normal float (about 1e-38) on its own, so without the guards it would pass
-// through subnormal numbers; with them it settles at about 1e-25.
+// Long, slow decays through every recursive path. Within 60 s of silence the tail falls far below
+// the smallest normal float (about 1e-38) on its own, so without the guards it would pass through
+// subnormal numbers; with them it settles at about 1e-25.
 TEST(LongSilenceTest, TheSlowestDecaysLeaveNoSubnormalSamples)
 {
     auto synth = synthWithFactoryBank();
     Sonarch::Parameters::BankInterface* bank = synth->getBank();
-    const struct
-    {
-        const char* name;
-        float value;
-    } settings[] = {{"E1 R", 0.2f},  {"E1 S", 1.0f},   {"F Res", 1.0f},  {"F Cut", 0.3f},
-                    {"Ch On", 1.0f}, {"Ch FB", 0.91f}, {"Ch Mix", 1.0f}, {"D On", 1.0f},
-                    {"D FB", 0.6f},  {"D Mix", 1.0f},  {"OD On", 1.0f},  {"OD Lvl", 0.5f},
-                    {"P On", 1.0f},  {"P MSrc", 0.5f}, {"P ModL", 1.0f}};
-    for (const auto& setting : settings)
-    {
-        bank->setParameter(bank->findParameter(setting.name), setting.value);
-    }
+    TestSettings::applySlowDecays(*bank);
     const Tail tail = loudNoteThenSilence(*synth, 60.0);
     EXPECT_EQ(tail.subnormal, 0);
     EXPECT_LT(tail.lastPeak, 1e-20) << "the tail has not decayed into the range this is about";
