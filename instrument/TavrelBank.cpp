@@ -50,12 +50,18 @@ TavrelBank::TavrelBank(IProgrammable* synthesizer)
 
 void TavrelBank::fillFromSynthesizer()
 {
+    // Each value is routed through the collection once, then copied into all 128 programs.
     const int count = getParameterCount();
+    float values[kProgramValueSlots] = {};
+    for (int i = 0; i < count; ++i)
+    {
+        values[i] = synth->getValue(i);
+    }
     for (ProgramRecord& record : image.programs)
     {
         for (int i = 0; i < count; ++i)
         {
-            record.values[i] = synth->getValue(i);
+            record.values[i] = values[i];
         }
     }
 }
