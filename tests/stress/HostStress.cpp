@@ -33,6 +33,7 @@ std::atomic<long> userCalls{0};
 std::atomic<long> nonFinite{0};
 std::atomic<bool> running{true};
 std::atomic<bool> editorFailed{false};
+std::atomic<long> editorOpenings{0};
 
 struct EventList
 {
@@ -156,7 +157,7 @@ void userInterfaceThread(AEffect* effect, unsigned seed, bool withEditor)
             DispatchMessageA(&message);
         }
 #endif
-        switch (random() % 8)
+        switch (random() % 9)
         {
         case 0:
             effect->setParameter(effect, static_cast<VstInt32>(random() % 97),
@@ -205,6 +206,21 @@ void userInterfaceThread(AEffect* effect, unsigned seed, bool withEditor)
         }
         case 6:
             effect->dispatcher(effect, effEditIdle, 0, 0, nullptr, 0.0f);
+            break;
+        case 7:
+#ifdef _WIN32
+            // Now and then the host closes the editor and opens it again, while the audio thread
+            // goes on notifying the bank's listeners.
+            if (window != nullptr && random() % 8 == 0)
+            {
+                effect->dispatcher(effect, effEditClose, 0, 0, nullptr, 0.0f);
+                if (effect->dispatcher(effect, effEditOpen, 0, 0, window, 0.0f) == 0)
+                {
+                    editorFailed = true;
+                }
+                ++editorOpenings;
+            }
+#endif
             break;
         default:
             std::this_thread::sleep_for(std::chrono::microseconds(random() % 500));
@@ -323,6 +339,10 @@ int main(int argc, char** argv)
     host.close();
     std::printf("%ld audio blocks, %ld user-interface calls, %ld samples not finite\n",
                 audioBlocks.load(), userCalls.load(), nonFinite.load());
+    if (withEditor)
+    {
+        std::printf("the editor was closed and opened again %ld times\n", editorOpenings.load());
+    }
     if (editorFailed)
     {
         std::printf("FAILED: the editor did not open\n");
