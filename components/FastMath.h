@@ -38,6 +38,11 @@ inline __m128 selectLanes(__m128 mask, __m128 a, __m128 b)
     return _mm_or_ps(_mm_and_ps(mask, a), _mm_andnot_ps(mask, b));
 }
 
+inline __m128i selectLanes(__m128i mask, __m128i a, __m128i b)
+{
+    return _mm_or_si128(_mm_and_si128(mask, a), _mm_andnot_si128(mask, b));
+}
+
 // fastExp2 of four values at once (SSE2). Each lane takes the scalar function's operations in the
 // same order, so it equals fastExp2 of its value bit for bit; 2^i is built in the exponent field,
 // which for i = 0..30 is exactly the float of 1 << i.

@@ -152,17 +152,6 @@ struct FilterLane
     FilterLoopState state;
 };
 
-// Lane by lane: mask ? a : b.
-inline __m128 choose(__m128 mask, __m128 a, __m128 b)
-{
-    return selectLanes(mask, a, b);
-}
-
-inline __m128i choose(__m128i mask, __m128i a, __m128i b)
-{
-    return _mm_or_si128(_mm_and_si128(mask, a), _mm_andnot_si128(mask, b));
-}
-
 // The settings of four lanes, and their running state.
 struct LaneSettings
 {
@@ -200,11 +189,11 @@ template <int Mode, bool Modulated, bool Watched>
     if (Watched && _mm_movemask_epi8(snapRun) != 0)
     {
         const __m128 snap = _mm_castsi128_ps(snapRun);
-        state.cutoff = choose(snap, settings.cutoffTarget, state.cutoff);
-        state.resonance = choose(snap, settings.resonanceTarget, state.resonance);
+        state.cutoff = selectLanes(snap, settings.cutoffTarget, state.cutoff);
+        state.resonance = selectLanes(snap, settings.resonanceTarget, state.resonance);
         state.state1 = _mm_andnot_ps(snap, state.state1);
         state.state2 = _mm_andnot_ps(snap, state.state2);
-        state.silentRun = choose(snapRun, _mm_set1_epi32(kSilentRun), state.silentRun);
+        state.silentRun = selectLanes(snapRun, _mm_set1_epi32(kSilentRun), state.silentRun);
     }
 
     const __m128 antiDenormal = _mm_set1_ps(kAntiDenormal);
@@ -231,8 +220,8 @@ template <int Mode, bool Modulated, bool Watched>
                    _mm_set1_ps(kMinCoefficient));
 
     __m128 oneMinusG = _mm_sub_ps(one, g);
-    oneMinusG =
-        choose(_mm_cmpneq_ps(oneMinusG, _mm_setzero_ps()), oneMinusG, _mm_set1_ps(kSmallestGap));
+    oneMinusG = selectLanes(_mm_cmpneq_ps(oneMinusG, _mm_setzero_ps()), oneMinusG,
+                            _mm_set1_ps(kSmallestGap));
     __m128 fb = _mm_mul_ps(_mm_mul_ps(_mm_add_ps(one, _mm_div_ps(one, oneMinusG)), state.resonance),
                            _mm_sub_ps(state.state1, state.state2));
     // max(-4, fb) is -4 > fb ? -4 : fb and min(4, that) is 4 < it ? 4 : it: the scalar limits, a
