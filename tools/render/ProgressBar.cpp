@@ -27,7 +27,8 @@ bool ProgressBar::stderrIsTerminal()
 #endif
 }
 
-void ProgressBar::update(std::uint64_t frames, std::uint64_t planned, double sampleRate)
+void ProgressBar::update(std::uint64_t frames, std::uint64_t planned, double sampleRate,
+                         bool tailOpen)
 {
     if (!enabled)
     {
@@ -47,8 +48,21 @@ void ProgressBar::update(std::uint64_t frames, std::uint64_t planned, double sam
     const int filled = static_cast<int>(fraction * kWidth);
     const std::string bar = std::string(static_cast<std::size_t>(filled), '#') +
                             std::string(static_cast<std::size_t>(kWidth - filled), '-');
-    std::fprintf(stderr, "\rrendering [%s] %6.1f s", bar.c_str(),
-                 static_cast<double>(frames) / sampleRate);
+    const double done = static_cast<double>(frames) / sampleRate;
+    const double total = static_cast<double>(planned) / sampleRate;
+    const double elapsed = std::chrono::duration<double>(now - started).count();
+    char left[32] = "";
+    if (frames > 0 && planned > frames)
+    {
+        const auto seconds = static_cast<long long>(elapsed * (total - done) / done + 0.5);
+        std::snprintf(left, sizeof(left), ", %lld:%02lld left", seconds / 60, seconds % 60);
+    }
+    else if (planned > 0 && tailOpen)
+    {
+        std::snprintf(left, sizeof(left), ", tail");
+    }
+    std::fprintf(stderr, "\rrendering [%s] %6.1f / %.1f s%s%s   ", bar.c_str(), done, total,
+                 tailOpen ? " + tail" : "", left);
     std::fflush(stderr);
 }
 
@@ -56,7 +70,7 @@ void ProgressBar::finish()
 {
     if (enabled && drawn)
     {
-        std::fprintf(stderr, "\r%70s\r", "");
+        std::fprintf(stderr, "\r%100s\r", "");
         std::fflush(stderr);
         drawn = false;
     }

@@ -14,8 +14,10 @@ public:
 
     static bool stderrIsTerminal();
 
-    // Redraws at most ten times a second. planned 0 shows frames only.
-    void update(std::uint64_t frames, std::uint64_t planned, double sampleRate);
+    // Redraws at most ten times a second: seconds done of the planned seconds and the time left
+    // at the speed so far. With tailOpen the planned frames are the song's and an automatic tail
+    // of unknown length follows ("+ tail"). planned 0 shows frames only.
+    void update(std::uint64_t frames, std::uint64_t planned, double sampleRate, bool tailOpen);
     // Clears the line.
     void finish();
 
@@ -23,4 +25,5 @@ private:
     bool enabled;
     bool drawn = false;
     std::chrono::steady_clock::time_point lastDraw;
+    std::chrono::steady_clock::time_point started = std::chrono::steady_clock::now();
 };
