@@ -14,10 +14,11 @@ public:
 
     static bool stderrIsTerminal();
 
-    // Redraws at most ten times a second: seconds done of the planned seconds and the time left
-    // at the speed so far. With tailOpen the planned frames are the song's and an automatic tail
-    // of unknown length follows ("+ tail"). planned 0 shows frames only.
-    void update(std::uint64_t frames, std::uint64_t planned, double sampleRate, bool tailOpen);
+    // Redraws at most ten times a second: seconds done, of the planned limit (a fixed tail) or of
+    // the song's songFrames (an automatic tail, "+ tail"), and the time left at the speed so far;
+    // once in an automatic tail, the most it can still take.
+    void update(std::uint64_t frames, std::uint64_t songFrames, std::uint64_t limit,
+                double sampleRate, bool autoTail);
     // Clears the line.
     void finish();
 

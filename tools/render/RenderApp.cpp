@@ -381,10 +381,7 @@ bool Session::render(Failure& failure)
                          : writer.write(channels, frames, sinkError);
         },
         [&](std::uint64_t frames, std::uint64_t limit)
-        {
-            bar.update(frames, options.autoTail ? songFrames : limit, options.sampleRate,
-                       options.autoTail);
-        },
+        { bar.update(frames, songFrames, limit, options.sampleRate, options.autoTail); },
         result, error);
     bar.finish();
     if (rendered && spool)
