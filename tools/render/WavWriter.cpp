@@ -6,8 +6,9 @@
 #include <cstring>
 #include <filesystem>
 
-#ifdef _WIN32
 #include <fcntl.h>
+#include <sys/stat.h>
+#ifdef _WIN32
 #include <io.h>
 #include <windows.h>
 #else
@@ -62,6 +63,34 @@ void setSizes(std::vector<std::uint8_t>& header, WavFormat format, std::uint32_t
     {
         set32(header, 46, frames);
     }
+}
+
+// Opens a file that must not exist yet for writing, or returns null with errno set.
+std::FILE* createNew(const std::string& name)
+{
+#ifdef _WIN32
+    const int fd =
+        _open(name.c_str(), _O_CREAT | _O_EXCL | _O_WRONLY | _O_BINARY, _S_IREAD | _S_IWRITE);
+    return fd >= 0 ? _fdopen(fd, "wb") : nullptr;
+#else
+    const int fd = ::open(name.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
+    return fd >= 0 ? fdopen(fd, "wb") : nullptr;
+#endif
+}
+
+// Gives from the name to; on Windows a rename does not always replace an existing file.
+void replaceFile(const std::string& from, const std::string& to, std::error_code& code)
+{
+    std::filesystem::rename(from, to, code);
+#ifdef _WIN32
+    if (code && std::filesystem::is_regular_file(to))
+    {
+        std::error_code ignored;
+        std::filesystem::remove(to, ignored);
+        code.clear();
+        std::filesystem::rename(from, to, code);
+    }
+#endif
 }
 
 } // namespace
@@ -148,7 +177,7 @@ bool WavWriter::open(const std::string& filePath, WavFormat fileFormat, int chan
         const auto id = static_cast<unsigned long>(getpid());
 #endif
         temporary = filePath + "." + std::to_string(id) + ".part";
-        file = std::fopen(temporary.c_str(), "wbx");
+        file = createNew(temporary);
     }
     if (file == nullptr)
     {
@@ -256,7 +285,7 @@ bool WavWriter::close(std::string& error)
     std::error_code code;
     if (ok && !temporary.empty())
     {
-        std::filesystem::rename(temporary, path, code);
+        replaceFile(temporary, path, code);
         ok = !code;
     }
     if (!ok)
