@@ -136,6 +136,10 @@ tavrel_demo)
     "$render" demo.mid -p "$tavrel" -o - --channel-map "$map" -q 2> err.txt | cat > stream.wav
     cmp -s <(tail -c +45 one.wav) <(tail -c +45 stream.wav) || fail "-o - differs from the file"
     "$wavcheck" stream.wav > /dev/null || fail "the stream does not read back: $(cat err.txt)"
+    # A link is written through: the file it names gets the render, the link stays a link.
+    touch target.wav && ln -s target.wav link.wav
+    expect_ok --notes C4 -p "$tavrel" -o link.wav -q
+    [ -L link.wav ] && [ -s target.wav ] || fail "-o through a symbolic link replaced the link"
     # Normalisation puts the peak where asked, and the JSON summary says so.
     expect_ok demo.mid -p "$tavrel" -o norm.wav --normalize -3 --json
     python3 -c 'import json,sys; s=json.load(open("out.txt")); sys.exit(abs(max(s["peakDbfs"]) + 3) > 0.01)' ||

@@ -150,7 +150,16 @@ bool WavWriter::open(const std::string& filePath, WavFormat fileFormat, int chan
     temporary.clear();
     ownsFile = filePath != "-";
     std::error_code code;
-    const auto status = std::filesystem::status(filePath, code);
+    // Through a symbolic link: the renamed file must replace what the link names, not the link.
+    if (std::filesystem::is_symlink(std::filesystem::symlink_status(filePath, code)))
+    {
+        const std::filesystem::path resolved = std::filesystem::canonical(filePath, code);
+        if (!code)
+        {
+            path = resolved.string();
+        }
+    }
+    const auto status = std::filesystem::status(path, code);
     if (!ownsFile)
     {
 #ifdef _WIN32
@@ -176,7 +185,7 @@ bool WavWriter::open(const std::string& filePath, WavFormat fileFormat, int chan
 #else
         const auto id = static_cast<unsigned long>(getpid());
 #endif
-        temporary = filePath + "." + std::to_string(id) + ".part";
+        temporary = path + "." + std::to_string(id) + ".part";
         file = createNew(temporary);
     }
     if (file == nullptr)
