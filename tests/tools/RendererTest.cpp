@@ -263,10 +263,16 @@ TEST_F(RendererTest, AutomaticTailEndsWhereTheOutputFallsBelowMinus90Db)
     config.decayPerFrame = 0.999f; // -90 dB after ln(3.16e-5)/ln(0.999) = 10356 frames
     PluginInstance& instance = open(config);
     RenderSettings settings;
-    const RenderResult result =
-        run(song({{0, 0x90, 60, 100}, {96, 0x80, 60, 0}}), {{&instance, 0xFFFF}}, settings);
+    std::vector<float> left;
+    std::vector<float> right;
+    const RenderResult result = run(song({{0, 0x90, 60, 100}, {96, 0x80, 60, 0}}),
+                                    {{&instance, 0xFFFF}}, settings, &left, &right);
     const double expectedEnd = std::log(Renderer::kSilenceLevel) / std::log(0.999);
     EXPECT_NEAR(static_cast<double>(result.frames), expectedEnd, 2.0);
+    // The sink never saw the quiet end: nothing written has to be cut again.
+    EXPECT_EQ(left.size(), result.frames);
+    EXPECT_GE(std::fabs(left.back()), Renderer::kSilenceLevel);
+    EXPECT_FALSE(result.cutWhileSounding);
     EXPECT_EQ(result.songFrames, 4411u);
     // It rendered on until two seconds of quiet had passed, and cut them off.
     EXPECT_GE(fake(instance).processed, static_cast<long long>(expectedEnd) + 88200);
@@ -288,6 +294,8 @@ TEST_F(RendererTest, AutomaticTailNeverCutsTheSongAndStopsAtItsMaximum)
     const RenderResult droneResult =
         run(song({{0, 0x90, 60, 100}, {960, 0x80, 60, 0}}), {{&droning, 0xFFFF}}, settings);
     EXPECT_EQ(droneResult.frames, 44101u + 22050u);
+    EXPECT_TRUE(droneResult.cutWhileSounding);
+    EXPECT_NEAR(droneResult.endPeak, 0.5, 1e-6);
 }
 
 TEST_F(RendererTest, FixedTailRendersExactlyItsLength)
