@@ -62,6 +62,7 @@ struct Plugin
     std::vector<unsigned char> chunk;
     std::vector<unsigned char> loadedChunk;
     int program = 0;
+    std::vector<std::pair<long long, int>> programSets; // (frames processed before, program)
     long long processed = 0;
     float current = 0.0f;
     double sampleRate = 0.0;
@@ -112,6 +113,7 @@ inline VstIntPtr dispatcher(AEffect* effect, VstInt32 opcode, VstInt32 index, Vs
         return 0;
     case effSetProgram:
         p->program = static_cast<int>(value);
+        p->programSets.emplace_back(p->processed, p->program);
         return 0;
     case effGetProgram:
         return p->program;

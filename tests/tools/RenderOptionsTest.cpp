@@ -91,6 +91,12 @@ TEST(RenderOptionsTest, RefusesBadCommandLinesWithAMessage)
         {"a.mid", "--rate", "nan"},
         {"a.mid", "--rate", "inf"},
         {"a.mid", "--rate", "768001"},
+        {"a.mid", "--rate", "44100.9"},
+        {"a.mid", "-o", "out.flac"},
+        {"a.mid", "-o", "dir.wav/out.mp3"},
+        {"a.mid", "--normalize", "1"},
+        {"a.mid", "--normalize", "--gain", "-3"},
+        {"--list-params", "--json"},
         {"a.mid", "--block", "0"},
         {"a.mid", "--block", "9000"},
         {"a.mid", "--block", "12.5"},
@@ -126,6 +132,19 @@ TEST(RenderOptionsTest, RefusesBadCommandLinesWithAMessage)
         }
         EXPECT_FALSE(RenderOptions::parse(args, options, error)) << line;
         EXPECT_FALSE(error.empty()) << line;
+    }
+}
+
+TEST(RenderOptionsTest, NormalizeTakesAnOptionalLevelAndOutputsMayBeWavOrAStream)
+{
+    EXPECT_EQ(parsed({"a.mid", "--normalize"}).normalizeDbfs, -1.0);
+    EXPECT_EQ(parsed({"--normalize", "a.mid"}).midiFile, "a.mid");
+    EXPECT_EQ(parsed({"a.mid", "--normalize", "-3.5"}).normalizeDbfs, -3.5);
+    EXPECT_EQ(parsed({"a.mid", "--normalize=-6"}).normalizeDbfs, -6.0);
+    EXPECT_TRUE(parsed({"a.mid", "--normalize", "-q"}).quiet);
+    for (const char* output : {"-", "x.WAV", "x.wave", "noextension", "dir.d/take", ".hidden"})
+    {
+        EXPECT_EQ(parsed({"a.mid", "-o", output}).output, output);
     }
 }
 

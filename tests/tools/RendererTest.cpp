@@ -211,6 +211,50 @@ TEST_F(RendererTest, RoutesChannelsToTheirOwnInstancesAndMixesThem)
     EXPECT_NEAR(result.rms[1], 0.3125, 1e-6);
 }
 
+TEST_F(RendererTest, ProgramChangesActAtTheirFrameOnTheInstanceOfTheirChannel)
+{
+    FakePlugin::Config large;
+    large.numPrograms = 300; // more than 128: bank select counts
+    PluginInstance& main = open(large);
+    PluginInstance& second = open({}); // 3 programs
+    const MidiSong s = song({{0, 0x90, 60, 100},
+                             {0, 0x91, 60, 100},
+                             {10, 0xC0, 2, 0},
+                             {12, 0x90, 62, 100},
+                             {15, 0xC1, 1, 0},
+                             {16, 0x91, 62, 100},
+                             {20, 0xB0, 32, 1},
+                             {20, 0xC0, 5, 0},
+                             {22, 0x90, 64, 100},
+                             {30, 0xC1, 7, 0}});
+    auto frameOf = [&s](std::size_t i)
+    { return static_cast<long long>(Renderer::eventFrame(s, s.events[i], 44100.0)); };
+    for (const bool apply : {true, false})
+    {
+        for (PluginInstance* instance : {&main, &second})
+        {
+            fake(*instance).programSets.clear();
+            fake(*instance).program = 0;
+        }
+        RenderSettings settings = fixedTail(0.0, 4096);
+        settings.programChanges = apply;
+        const RenderResult result =
+            run(s, {{&main, static_cast<std::uint16_t>(0xFFFF & ~0x2)}, {&second, 0x2}}, settings);
+        using Sets = std::vector<std::pair<long long, int>>;
+        EXPECT_EQ(fake(main).programSets,
+                  apply ? (Sets{{frameOf(2), 2}, {frameOf(7), 133}}) : Sets{});
+        EXPECT_EQ(fake(second).programSets, apply ? (Sets{{frameOf(4), 1}}) : Sets{});
+        EXPECT_EQ(result.programsUsed[0],
+                  apply ? (std::vector<int>{0, 2, 133}) : std::vector<int>{0});
+        EXPECT_EQ(result.programsUsed[1], apply ? (std::vector<int>{0, 1}) : std::vector<int>{0});
+        EXPECT_EQ(result.unknownPrograms, apply ? 1u : 0u); // program 7 of three
+        for (const auto& event : fake(main).events)
+        {
+            EXPECT_NE(event.status & 0xF0, 0xC0) << "program changes are not passed on";
+        }
+    }
+}
+
 TEST_F(RendererTest, AutomaticTailEndsWhereTheOutputFallsBelowMinus90Db)
 {
     FakePlugin::Config config;
@@ -219,10 +263,16 @@ TEST_F(RendererTest, AutomaticTailEndsWhereTheOutputFallsBelowMinus90Db)
     config.decayPerFrame = 0.999f; // -90 dB after ln(3.16e-5)/ln(0.999) = 10356 frames
     PluginInstance& instance = open(config);
     RenderSettings settings;
-    const RenderResult result =
-        run(song({{0, 0x90, 60, 100}, {96, 0x80, 60, 0}}), {{&instance, 0xFFFF}}, settings);
+    std::vector<float> left;
+    std::vector<float> right;
+    const RenderResult result = run(song({{0, 0x90, 60, 100}, {96, 0x80, 60, 0}}),
+                                    {{&instance, 0xFFFF}}, settings, &left, &right);
     const double expectedEnd = std::log(Renderer::kSilenceLevel) / std::log(0.999);
     EXPECT_NEAR(static_cast<double>(result.frames), expectedEnd, 2.0);
+    // The sink never saw the quiet end: nothing written has to be cut again.
+    EXPECT_EQ(left.size(), result.frames);
+    EXPECT_GE(std::fabs(left.back()), Renderer::kSilenceLevel);
+    EXPECT_FALSE(result.cutWhileSounding);
     EXPECT_EQ(result.songFrames, 4411u);
     // It rendered on until two seconds of quiet had passed, and cut them off.
     EXPECT_GE(fake(instance).processed, static_cast<long long>(expectedEnd) + 88200);
@@ -244,6 +294,8 @@ TEST_F(RendererTest, AutomaticTailNeverCutsTheSongAndStopsAtItsMaximum)
     const RenderResult droneResult =
         run(song({{0, 0x90, 60, 100}, {960, 0x80, 60, 0}}), {{&droning, 0xFFFF}}, settings);
     EXPECT_EQ(droneResult.frames, 44101u + 22050u);
+    EXPECT_TRUE(droneResult.cutWhileSounding);
+    EXPECT_NEAR(droneResult.endPeak, 0.5, 1e-6);
 }
 
 TEST_F(RendererTest, FixedTailRendersExactlyItsLength)

@@ -167,16 +167,30 @@ TEST_F(WavWriterTest, ReaderReturnsWhatTheWriterWrote)
     }
 }
 
-TEST_F(WavWriterTest, TruncateCutsTheEndAndFixesTheSizes)
+TEST_F(WavWriterTest, WritesBesideTheTargetAndNamesItOnlyWhenComplete)
 {
-    WavWriter writer;
     std::string error;
-    ASSERT_TRUE(writer.open(path, WavFormat::Pcm16, 2, 44100, error));
-    const std::vector<float> ones(1000, 0.5f);
-    const float* channels[2] = {ones.data(), ones.data()};
-    ASSERT_TRUE(writer.write(channels, 1000, error));
-    ASSERT_TRUE(writer.truncate(250, error)) << error;
-    ASSERT_TRUE(writer.close(error));
+    for (const bool complete : {false, true})
+    {
+        WavWriter writer;
+        ASSERT_TRUE(writer.open(path, WavFormat::Pcm16, 2, 44100, error)) << error;
+        const std::string partial = writer.partialPath();
+        EXPECT_TRUE(std::filesystem::exists(partial));
+        EXPECT_FALSE(std::filesystem::exists(path));
+        const std::vector<float> half(250, 0.5f);
+        const float* channels[2] = {half.data(), half.data()};
+        ASSERT_TRUE(writer.write(channels, 250, error));
+        if (complete)
+        {
+            ASSERT_TRUE(writer.close(error)) << error;
+        }
+        else
+        {
+            writer.discard();
+        }
+        EXPECT_FALSE(std::filesystem::exists(partial));
+        EXPECT_EQ(std::filesystem::exists(path), complete);
+    }
     Bytes bytes;
     ASSERT_TRUE(readFileBytes(path, 1 << 20, bytes, error));
     EXPECT_EQ(bytes.size(), 44u + 250 * 4);

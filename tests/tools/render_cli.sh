@@ -132,6 +132,39 @@ tavrel_demo)
     "$wavcheck" --min-peak -40 one.wav || fail "the demo through tavrel.so is silent or not finite"
     expect_ok demo.mid -p "$tavrel" -o two.wav --channel-map "$map" -q
     cmp -s one.wav two.wav || fail "two renders of the demo through tavrel.so differ"
+    # A WAV stream on standard output carries the same samples as the file.
+    "$render" demo.mid -p "$tavrel" -o - --channel-map "$map" -q 2> err.txt | cat > stream.wav
+    cmp -s <(tail -c +45 one.wav) <(tail -c +45 stream.wav) || fail "-o - differs from the file"
+    "$wavcheck" stream.wav > /dev/null || fail "the stream does not read back: $(cat err.txt)"
+    # A link is written through: the file it names gets the render, the link stays a link.
+    touch target.wav && ln -s target.wav link.wav
+    expect_ok --notes C4 -p "$tavrel" -o link.wav -q
+    [ -L link.wav ] && [ -s target.wav ] || fail "-o through a symbolic link replaced the link"
+    # Normalisation puts the peak where asked, and the JSON summary says so.
+    expect_ok demo.mid -p "$tavrel" -o norm.wav --normalize -3 --json
+    python3 -c 'import json,sys; s=json.load(open("out.txt")); sys.exit(abs(max(s["peakDbfs"]) + 3) > 0.01)' ||
+        fail "--normalize -3: $(cat out.txt)"
+    # A program change plays the program it names; --ignore-program-changes keeps program 0.
+    printf 'MThd\0\0\0\6\0\0\0\1\0\140MTrk\0\0\0\17\0\300\30\0\220\74\144\140\200\74\0\0\377\57\0' > pc.mid
+    expect_ok pc.mid -p "$tavrel" -o pc.wav
+    grep -q "channel  1: program 24 " out.txt || fail "the program change was not applied: $(cat out.txt)"
+    expect_ok pc.mid -p "$tavrel" -o nopc.wav --ignore-program-changes
+    grep -q "channel  1: program 0 " out.txt || fail "--ignore-program-changes: $(cat out.txt)"
+    cmp -s pc.wav nopc.wav && fail "a program change does not change the sound"
+    # SIGTERM during a render removes the partial file and says so in the exit status.
+    "$render" --notes C4 -p "$tavrel" --rate 192000 --tail 600 -o long.wav -q 2> err.txt &
+    sleep 1
+    kill -TERM $!
+    wait $!
+    status=$?
+    [ "$status" -eq 143 ] || fail "SIGTERM: exit status $status: $(cat err.txt)"
+    ls long.wav* > /dev/null 2>&1 && fail "SIGTERM left $(ls long.wav*)"
+    # A plug-in that crashes is named in one line and leaves no file.
+    TAVREL_TEST_CRASH=1 "$render" --notes C4 -p "$effect" -o crash.wav 2> err.txt
+    status=$?
+    [ "$status" -ge 128 ] || fail "the crashing plug-in: exit status $status"
+    grep -q "crashed while hosting" err.txt || fail "the crash was not reported: $(cat err.txt)"
+    ls crash.wav* > /dev/null 2>&1 && fail "the crash left $(ls crash.wav*)"
     ;;
 
 errors)
@@ -157,12 +190,22 @@ errors)
 
     # Plug-in files.
     expect_error "no such plug-in" good.mid -p missing.so
-    expect_error "not a loadable plug-in" good.mid -p text.so
+    expect_error "not a plug-in (neither" good.mid -p text.so
     if [ -f /usr/lib/dssi/amsynth_dssi.so ]; then
         expect_error "not a VST 2.4 plug-in" good.mid -p /usr/lib/dssi/amsynth_dssi.so
     fi
     expect_error "not an instrument" good.mid -p "$effect"
-    expect_error "no such plug-in" --list-params -p "$work"
+    expect_error "is a directory" --list-params -p "$work"
+    python3 -c 'import sys; sys.stdout.buffer.write(b"MZ" + bytes(58) + b"\x40\0\0\0" + b"PE\0\0\x64\x86" + bytes(64))' > win.dll
+    expect_error "64-bit Windows DLL.*Wine" --list-params -p win.dll
+    printf '\177ELF\1\1\1\0\0\0\0\0\0\0\0\0\3\0\3\0' > elf32.so
+    expect_error "32-bit shared library" --list-params -p elf32.so
+    # A bare name is the file in the current folder, else one found in VST_PATH.
+    cp "$tavrel" copy.so && mkdir -p vst && cp "$tavrel" vst/found.so
+    expect_ok -p copy.so --list-programs
+    VST_PATH="$work/vst" expect_ok -p found.so --list-programs
+    grep -q "found in $work/vst" out.txt || fail "the VST_PATH search is not reported: $(cat out.txt)"
+    expect_error "looked in the current folder" -p nowhere.so --list-programs
     # MIDI files.
     expect_error "No such file" missing.mid -p "$tavrel"
     expect_error "truncated" truncated.mid -p "$tavrel"
@@ -188,6 +231,9 @@ errors)
     expect_error "not 16, 24 or float" good.mid --format 8
     expect_error "needs a value" good.mid --program
     expect_error "no program named" --list-params -p "$tavrel" --program "No Such Program"
+    [ "$status" -eq 2 ] || fail "a program the plug-in does not have: exit $status, not 2"
+    expect_error "only WAV files" good.mid -o good.flac
+    [ "$status" -eq 2 ] || fail "an output extension not written: exit $status, not 2"
     expect_error "does not exist" --list-params -p "$tavrel" --program 128
     expect_error "no parameter named" --list-params -p "$tavrel" --param nonesuch=0.5
     expect_error "outside 0 to 1" --list-params -p "$tavrel" --param 3=2

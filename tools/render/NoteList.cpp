@@ -126,7 +126,8 @@ bool NoteList::parse(const std::string& text, double tempoBpm, MidiSong& song, s
             beats = std::strtod(beatsText.c_str(), &end);
             if (beatsText.empty() || *end != '\0' || !(beats > 0.0 && beats <= 1000.0))
             {
-                error = "note list step '" + step + "': length must be 0 to 1000 beats";
+                error = "note list step '" + step +
+                        "': length must be more than 0 and at most 1000 beats";
                 return false;
             }
             notesText.erase(colon);

@@ -36,6 +36,24 @@ std::vector<std::uint8_t> paddedCopy(const std::vector<std::uint8_t>& chunk)
     return copy;
 }
 
+// A plug-in ID as the four characters it is made of ('amsy'), or as a number when they are not
+// all printable.
+std::string idText(VstInt32 id)
+{
+    const auto bits = static_cast<std::uint32_t>(id);
+    std::string text;
+    for (int shift = 24; shift >= 0; shift -= 8)
+    {
+        const auto c = static_cast<unsigned char>((bits >> shift) & 0xFF);
+        if (c < 0x20 || c > 0x7E)
+        {
+            return std::to_string(id);
+        }
+        text += static_cast<char>(c);
+    }
+    return "'" + text + "'";
+}
+
 std::string trimmed(const std::string& text)
 {
     const auto first = text.find_first_not_of(' ');
@@ -320,8 +338,8 @@ bool PluginInstance::loadProgram(const FxProgram& program, std::string& error)
 {
     if (program.fxID != effect()->uniqueID)
     {
-        error = "the preset belongs to plug-in ID " + std::to_string(program.fxID) +
-                ", this plug-in's ID is " + std::to_string(effect()->uniqueID);
+        error = "the preset belongs to plug-in ID " + idText(program.fxID) +
+                ", this plug-in's ID is " + idText(effect()->uniqueID);
         return false;
     }
     if (program.isChunk)
@@ -366,8 +384,8 @@ bool PluginInstance::loadBank(const FxBank& bank, std::string& error)
 {
     if (bank.fxID != effect()->uniqueID)
     {
-        error = "the bank belongs to plug-in ID " + std::to_string(bank.fxID) +
-                ", this plug-in's ID is " + std::to_string(effect()->uniqueID);
+        error = "the bank belongs to plug-in ID " + idText(bank.fxID) + ", this plug-in's ID is " +
+                idText(effect()->uniqueID);
         return false;
     }
     const int current =

@@ -27,7 +27,8 @@ bool ProgressBar::stderrIsTerminal()
 #endif
 }
 
-void ProgressBar::update(std::uint64_t frames, std::uint64_t planned, double sampleRate)
+void ProgressBar::update(std::uint64_t frames, std::uint64_t songFrames, std::uint64_t limit,
+                         double sampleRate, bool autoTail)
 {
     if (!enabled)
     {
@@ -40,15 +41,43 @@ void ProgressBar::update(std::uint64_t frames, std::uint64_t planned, double sam
     }
     lastDraw = now;
     drawn = true;
+    // The bar and the time left run to the song's end while an automatic tail is still ahead,
+    // then to the tail's maximum, which the tail may not reach.
+    const bool inTail = autoTail && frames >= songFrames;
+    const std::uint64_t target = autoTail && !inTail ? songFrames : limit;
     constexpr int kWidth = 40;
     const double fraction =
-        planned > 0 ? std::min(1.0, static_cast<double>(frames) / static_cast<double>(planned))
-                    : 0.0;
+        target > 0 ? std::min(1.0, static_cast<double>(frames) / static_cast<double>(target)) : 1.0;
     const int filled = static_cast<int>(fraction * kWidth);
     const std::string bar = std::string(static_cast<std::size_t>(filled), '#') +
                             std::string(static_cast<std::size_t>(kWidth - filled), '-');
-    std::fprintf(stderr, "\rrendering [%s] %6.1f s", bar.c_str(),
-                 static_cast<double>(frames) / sampleRate);
+    const double done = static_cast<double>(frames) / sampleRate;
+    const double elapsed = std::chrono::duration<double>(now - started).count();
+    long long left = 0;
+    if (frames > 0 && target > frames)
+    {
+        left = static_cast<long long>(
+            elapsed * static_cast<double>(target - frames) / static_cast<double>(frames) + 0.5);
+    }
+    const double song = static_cast<double>(songFrames) / sampleRate;
+    const double most = static_cast<double>(limit) / sampleRate;
+    if (!autoTail)
+    {
+        std::fprintf(stderr, "\rrendering [%s] %6.1f / %.1f s, %lld:%02lld left   ", bar.c_str(),
+                     done, most, left / 60, left % 60);
+    }
+    else if (!inTail)
+    {
+        std::fprintf(stderr, "\rrendering [%s] %6.1f / %.1f s + tail, %lld:%02lld left   ",
+                     bar.c_str(), done, song, left / 60, left % 60);
+    }
+    else
+    {
+        std::fprintf(stderr,
+                     "\rrendering [%s] %6.1f s, tail until silent (at most %.1f s, "
+                     "%lld:%02lld)   ",
+                     bar.c_str(), done, most, left / 60, left % 60);
+    }
     std::fflush(stderr);
 }
 
@@ -56,7 +85,7 @@ void ProgressBar::finish()
 {
     if (enabled && drawn)
     {
-        std::fprintf(stderr, "\r%70s\r", "");
+        std::fprintf(stderr, "\r%110s\r", "");
         std::fflush(stderr);
         drawn = false;
     }

@@ -2,6 +2,7 @@
 #include "tools/render/RenderOptions.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -153,6 +154,19 @@ std::map<std::string, Setter> valueSetters(RenderOptions& result, bool& tempoGiv
         return [low, high, &field, &error](const std::string& name, const std::string& value)
         { return parseNumber(name, value, low, high, field, error); };
     };
+    auto whole = [&error](long low, long high, std::function<void(long)> store) -> Setter
+    {
+        return [low, high, store, &error](const std::string& name, const std::string& value)
+        {
+            long parsed = 0;
+            if (!parseInteger(name, value, low, high, parsed, error))
+            {
+                return false;
+            }
+            store(parsed);
+            return true;
+        };
+    };
     return {
         {"--output", text(result.output)},
         {"--plugin", text(result.plugin)},
@@ -168,15 +182,10 @@ std::map<std::string, Setter> valueSetters(RenderOptions& result, bool& tempoGiv
              tempoGiven = true;
              return parseNumber(name, value, 1.0, 1000.0, result.tempoBpm, error);
          }},
-        {"--rate", number(8000.0, 768000.0, result.sampleRate)},
+        {"--rate", whole(8000, 768000,
+                         [&result](long rate) { result.sampleRate = static_cast<double>(rate); })},
         {"--block",
-         [&result, &error](const std::string& name, const std::string& value)
-         {
-             long block = 0;
-             const bool ok = parseInteger(name, value, 1, 8192, block, error);
-             result.blockSize = static_cast<int>(block);
-             return ok;
-         }},
+         whole(1, 8192, [&result](long block) { result.blockSize = static_cast<int>(block); })},
         {"--format", [&result, &error](const std::string& name, const std::string& value)
          { return parseFormat(name, value, result.format, error); }},
         {"--tail",
@@ -187,6 +196,13 @@ std::map<std::string, Setter> valueSetters(RenderOptions& result, bool& tempoGiv
                     parseNumber(name, value, 0.0, 600.0, result.tailSeconds, error);
          }},
         {"--gain", number(-60.0, 24.0, result.gainDb)},
+        {"--normalize",
+         [&result, &error](const std::string& name, const std::string& value)
+         {
+             result.normalize = true;
+             return value.empty() ||
+                    parseNumber(name, value, -60.0, 0.0, result.normalizeDbfs, error);
+         }},
         {"--max-tail", number(0.0, 600.0, result.maxTailSeconds)},
         {"--param", [&result, &error](const std::string& name, const std::string& value)
          { return parseParam(name, value, result.params, error); }},
@@ -254,8 +270,8 @@ bool checkCombination(const RenderOptions& result, const std::set<std::string>& 
     }
     if (!result.rendersAudio())
     {
-        for (const char* renderOnly :
-             {"--output", "--tail", "--max-tail", "--format", "--channel-map", "--gain"})
+        for (const char* renderOnly : {"--output", "--tail", "--max-tail", "--format",
+                                       "--channel-map", "--gain", "--normalize"})
         {
             if (seen.count(renderOnly) != 0)
             {
@@ -265,12 +281,47 @@ bool checkCombination(const RenderOptions& result, const std::set<std::string>& 
             }
         }
     }
+    for (const auto& [flag, given] :
+         {std::pair{"--json", result.json},
+          std::pair{"--ignore-program-changes", result.ignoreProgramChanges}})
+    {
+        if (given && !result.rendersAudio())
+        {
+            error = std::string(flag) + " needs something to render (a MIDI file or --notes)";
+            return false;
+        }
+    }
+    if (result.normalize && seen.count("--gain") != 0)
+    {
+        error = "give either --gain or --normalize, not both";
+        return false;
+    }
     if (seen.count("--max-tail") != 0 && !result.autoTail)
     {
         error = "--max-tail applies to --tail auto only";
         return false;
     }
     return true;
+}
+
+// Whether the tool writes the file the name asks for: WAV, or a name without an extension.
+bool writesWav(const std::string& output)
+{
+    if (output == "-")
+    {
+        return true;
+    }
+    const std::size_t slash = output.find_last_of("/\\");
+    const std::size_t dot = output.rfind('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash) ||
+        dot == (slash == std::string::npos ? 0 : slash + 1))
+    {
+        return true; // no extension (a leading dot starts a hidden name)
+    }
+    std::string extension = output.substr(dot + 1);
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return extension == "wav" || extension == "wave";
 }
 
 // The MIDI file's name with .wav in place of its extension, or out.wav for --notes.
@@ -295,6 +346,8 @@ bool readArguments(const std::vector<std::string>& args, RenderOptions& result,
     const std::map<std::string, Setter> setters = valueSetters(result, tempoGiven, error);
     const std::map<std::string, bool*> flags = {
         {"--list-programs", &result.listPrograms},
+        {"--ignore-program-changes", &result.ignoreProgramChanges},
+        {"--json", &result.json},
         {"--list-params", &result.listParams},
         {"--save-as-params", &result.saveAsParams},
         {"--quiet", &result.quiet},
@@ -330,6 +383,20 @@ bool readArguments(const std::vector<std::string>& args, RenderOptions& result,
         {
             error = "unknown option " + name;
             return false;
+        }
+        if (!argument.hasValue && name == "--normalize")
+        {
+            // The level is optional: taken only when the next word is a number.
+            char* end = nullptr;
+            if (i + 1 < args.size() && !args[i + 1].empty())
+            {
+                std::strtod(args[i + 1].c_str(), &end);
+            }
+            if (end != nullptr && *end == '\0')
+            {
+                argument.value = args[++i];
+            }
+            argument.hasValue = true;
         }
         if (!argument.hasValue)
         {
@@ -384,6 +451,14 @@ bool RenderOptions::parse(const std::vector<std::string>& args, RenderOptions& o
         error = "the output file would overwrite the MIDI file";
         return false;
     }
+    if (!result.output.empty() && !writesWav(result.output))
+    {
+        error = "--output " + result.output +
+                ": only WAV files are written (.wav or .wave, a name without an extension, or - "
+                "for standard output); for other formats convert the stream, e.g. "
+                "tavrel-render song.mid -o - | sox -t wav - song.flac";
+        return false;
+    }
     options = result;
     return true;
 }
@@ -401,19 +476,30 @@ Input and output
                             separated by spaces, NOTES a note (60, C4, F#3), a chord
                             (C4+E4+G4) or r (rest); e.g. "C4+E4+G4:2 r:0.5 A3@80"
   --tempo BPM               tempo of --notes (1 to 1000, default 120)
-  -o, --output FILE         WAV file to write (default: MIDIFILE with .wav, or out.wav)
-  --format 16|24|float      sample format (default 24)
-  --rate HZ                 sample rate, 8000 to 768000 (default 44100)
+  -o, --output FILE         WAV file to write (default: MIDIFILE with .wav, or out.wav);
+                            - writes a WAV stream to standard output. The file is
+                            written beside FILE under a temporary name and renamed
+                            once complete. Only WAV is written: other extensions
+                            are refused (convert with e.g. -o - | sox -t wav - x.flac)
+  --format 16|24|float      sample format: 16- or 24-bit PCM, or 32-bit float (also
+                            given as 32); default 24
+  --rate HZ                 sample rate, a whole number 8000 to 768000 (default 44100)
   --block FRAMES            block size, 1 to 8192 (default 512)
   --tail auto|SECONDS       after the last event render until the output has stayed
                             below -90 dBFS for 2 s, then cut the quiet end (auto, the
                             default), or render exactly SECONDS (0 to 600)
   --max-tail SECONDS        longest automatic tail (default 30)
   --gain DB                 gain of the mix, -60 to +24 dB (default 0)
+  --normalize [DBFS]        scale the output so its peak is DBFS, -60 to 0 (default
+                            -1): the mix is kept in a temporary file, then written
+                            scaled (a second pass over the buffer, not a second render)
 
 Plug-in
   -p, --plugin FILE         the VST 2.4 instrument (default: the Tavrel plug-in next
-                            to this program)
+                            to this program). A name without a slash is the file in
+                            the current folder, else the first found in VST_PATH
+                            (folders separated by :), ~/.vst, /usr/local/lib/vst
+                            and /usr/lib/vst
   --program N|NAME          select program N (from 0) or the program of that name
   --fxb FILE                load a bank file (.fxb, chunk or parameter-list kind)
   --fxp FILE                load a program file (.fxp) into the current program
@@ -422,6 +508,9 @@ Plug-in
   --channel-map CH=PROG,... play MIDI channel CH (1..16) by an instance of its own with
                             program PROG (number or name), mixed into the output; may be
                             repeated; other channels play on the main instance
+  --ignore-program-changes  drop the song's program changes (by default each selects
+                            the program of its channel's instance at its time, with
+                            bank select for plug-ins of more than 128 programs)
   --list-programs           print the programs
   --list-params             print the parameters: name, label, display, value
   --save-fxb FILE           write the bank after the changes above
@@ -432,11 +521,16 @@ Order: --fxb, then --program, --fxp and --param. Channel-map instances get the
 bank and their own program.
 
 Other
-  -q, --quiet               no progress bar and no summary
+  -q, --quiet               no progress bar, summary or confirmations (warnings
+                            such as clipping are still printed on stderr)
+  --json                    print the summary as one JSON object (programs used,
+                            peaks, clipping, duration, time taken)
   -h, --help                this text
   --version                 the tool's version
 
-The exit status is 0 on success, 1 when rendering or loading fails, 2 for bad
-options.
+The exit status is 0 on success, 1 when loading or rendering fails, 2 for bad
+options (also names of programs and parameters the plug-in does not have),
+128 + N when stopped by signal N (130 for Ctrl-C, 143 for SIGTERM; the
+partial file is removed).
 )";
 }

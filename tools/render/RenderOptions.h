@@ -44,12 +44,18 @@ struct RenderOptions
     double tailSeconds = 0.0;
     double maxTailSeconds = 30.0;
     double gainDb = 0.0;
+    bool normalize = false;      // scale the whole output so its peak lands on normalizeDbfs
+    double normalizeDbfs = -1.0; // peak after normalisation, dBFS
+    bool ignoreProgramChanges = false;
+    bool json = false; // the summary as one JSON object instead of text
 
     bool quiet = false;
     bool help = false;
     bool version = false;
 
     bool rendersAudio() const { return !midiFile.empty() || !notes.empty(); }
+    // "-o -": the WAV stream goes to standard output, the listings and summary to stderr.
+    bool outputIsStdout() const { return output == "-"; }
 
     // Fills options from the arguments after the program name. Every value is checked here;
     // what needs the plug-in (names of programs and parameters) is checked once it is loaded.

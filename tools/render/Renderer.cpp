@@ -53,11 +53,108 @@ std::vector<PartBuffers> startParts(const std::vector<RenderPart>& parts, int bl
     return buffers;
 }
 
+// Program changes and bank selects, applied on the instance that plays their channel, and the
+// programs each channel's note-ons found on their instance.
+class ProgramRouter
+{
+public:
+    ProgramRouter(const std::vector<RenderPart>& renderParts, bool applyChanges)
+        : parts(renderParts), enabled(applyChanges)
+    {
+        for (const RenderPart& part : parts)
+        {
+            current.push_back(part.instance->currentProgram());
+        }
+    }
+
+    // Whether a program change later than position and before end shortens the block there, so
+    // that the change acts at its own frame.
+    std::uint64_t blockEnd(const MidiSong& song, const std::vector<std::uint64_t>& frames,
+                           std::size_t cursor, std::uint64_t position, std::uint64_t end) const
+    {
+        for (; cursor < frames.size() && frames[cursor] < end; ++cursor)
+        {
+            if (isProgramChange(song.events[cursor]) && frames[cursor] > position)
+            {
+                return frames[cursor];
+            }
+        }
+        return end;
+    }
+
+    // True when the event is taken here and not passed on: a program change is applied (or
+    // dropped when changes are off). Bank selects and note-ons are noted and passed on.
+    bool take(const SongEvent& event, RenderResult& result)
+    {
+        const int channel = event.channel();
+        const int part = partOf(channel);
+        if ((event.status & 0xF0) == 0xB0 && (event.data1 == 0 || event.data1 == 32))
+        {
+            (event.data1 == 0 ? bankMsb : bankLsb)[channel] = event.data2;
+            return false;
+        }
+        if ((event.status & 0xF0) == 0x90 && event.data2 > 0 && part >= 0)
+        {
+            std::vector<int>& used = result.programsUsed[static_cast<std::size_t>(channel)];
+            const int program = current[static_cast<std::size_t>(part)];
+            if (std::find(used.begin(), used.end(), program) == used.end())
+            {
+                used.push_back(program);
+            }
+            return false;
+        }
+        if (!isProgramChange(event))
+        {
+            return false;
+        }
+        if (!enabled || part < 0)
+        {
+            return true;
+        }
+        PluginInstance& instance = *parts[static_cast<std::size_t>(part)].instance;
+        int program = event.data1;
+        if (instance.numPrograms() > 128)
+        {
+            program += 128 * (bankMsb[channel] * 128 + bankLsb[channel]);
+        }
+        if (program >= instance.numPrograms())
+        {
+            ++result.unknownPrograms;
+            return true;
+        }
+        instance.setProgram(program);
+        current[static_cast<std::size_t>(part)] = program;
+        return true;
+    }
+
+private:
+    static bool isProgramChange(const SongEvent& event) { return (event.status & 0xF0) == 0xC0; }
+
+    int partOf(int channel) const
+    {
+        for (std::size_t p = 0; p < parts.size(); ++p)
+        {
+            if ((parts[p].channels >> channel) & 1u)
+            {
+                return static_cast<int>(p);
+            }
+        }
+        return -1;
+    }
+
+    const std::vector<RenderPart>& parts;
+    const bool enabled;
+    std::vector<int> current;
+    int bankMsb[16] = {};
+    int bankLsb[16] = {};
+};
+
 // Gives the events from cursor on that play before end, in song order and stamped relative to
 // position, to every part that plays their channel. Returns the cursor after them.
 std::size_t collectEvents(const MidiSong& song, const std::vector<std::uint64_t>& frames,
                           std::size_t cursor, std::uint64_t position, std::uint64_t end,
-                          const std::vector<RenderPart>& parts, std::vector<PartBuffers>& buffers)
+                          const std::vector<RenderPart>& parts, std::vector<PartBuffers>& buffers,
+                          ProgramRouter& programs, RenderResult& result)
 {
     for (PartBuffers& part : buffers)
     {
@@ -66,6 +163,10 @@ std::size_t collectEvents(const MidiSong& song, const std::vector<std::uint64_t>
     for (; cursor < frames.size() && frames[cursor] < end; ++cursor)
     {
         const SongEvent& event = song.events[cursor];
+        if (programs.take(event, result))
+        {
+            continue;
+        }
         VstMidiEvent midi{};
         midi.type = kVstMidiType;
         midi.byteSize = sizeof(VstMidiEvent);
@@ -84,6 +185,70 @@ std::size_t collectEvents(const MidiSong& song, const std::vector<std::uint64_t>
     }
     return cursor;
 }
+
+// Frames of the mix not yet given to the sink. After the song, quiet frames wait here until a
+// louder frame shows that they belong to the output; those still here at the end are dropped.
+// The peak of the last frames given out is kept as the level at which the output ends.
+class HeldFrames
+{
+public:
+    explicit HeldFrames(std::size_t endWindowFrames)
+        : endWindow(std::max<std::size_t>(1, endWindowFrames), 0.0f)
+    {
+    }
+
+    void append(const std::vector<float>& left, const std::vector<float>& right, int count)
+    {
+        held[0].insert(held[0].end(), left.begin(), left.begin() + count);
+        held[1].insert(held[1].end(), right.begin(), right.begin() + count);
+    }
+
+    // Gives the frames before frame upTo to the sink.
+    bool release(std::uint64_t upTo, const Renderer::Sink& sink, std::string& error)
+    {
+        while (given < upTo)
+        {
+            const auto count = static_cast<int>(std::min<std::uint64_t>(upTo - given, 65536));
+            const float* channels[2] = {held[0].data() + first, held[1].data() + first};
+            for (int i = 0; i < count; ++i)
+            {
+                endWindow[windowIndex] =
+                    std::max(std::fabs(channels[0][i]), std::fabs(channels[1][i]));
+                windowIndex = (windowIndex + 1) % endWindow.size();
+            }
+            if (!sink(channels, count, error))
+            {
+                return false;
+            }
+            first += static_cast<std::size_t>(count);
+            given += static_cast<std::uint64_t>(count);
+        }
+        // Drop what was given once it is at least half of the store: amortised constant time.
+        if (first > 0 && 2 * first >= held[0].size())
+        {
+            for (std::vector<float>& channel : held)
+            {
+                channel.erase(channel.begin(),
+                              channel.begin() + static_cast<std::ptrdiff_t>(first));
+            }
+            first = 0;
+        }
+        return true;
+    }
+
+    std::uint64_t framesGiven() const { return given; }
+    double endPeak() const
+    {
+        return static_cast<double>(*std::max_element(endWindow.begin(), endWindow.end()));
+    }
+
+private:
+    std::vector<float> held[2];
+    std::size_t first = 0;   // index in held of the first frame not yet given
+    std::uint64_t given = 0; // frames given to the sink
+    std::vector<float> endWindow;
+    std::size_t windowIndex = 0;
+};
 
 // The transport as of a block's first frame: playing, with the song's tempo and position in 4/4.
 VstTimeInfo timeAt(const MidiSong& song, std::uint64_t position, double rate)
@@ -235,20 +400,28 @@ bool Renderer::render(const MidiSong& song, const std::vector<RenderPart>& parts
     std::vector<PartBuffers> buffers = startParts(parts, blockSize);
     std::vector<float> left(static_cast<std::size_t>(blockSize));
     std::vector<float> right(static_cast<std::size_t>(blockSize));
-    const float* mix[2] = {left.data(), right.data()};
+    ProgramRouter programs(parts, settings.programChanges);
+    HeldFrames held(static_cast<std::size_t>(std::llround(0.05 * rate)));
     LevelMeter meter(songFrames);
     std::uint64_t position = 0;
     std::size_t cursor = 0;
     bool ok = true;
     while (!tailEnded(settings, position, songFrames, limit, meter.getLastLoudEnd(), silenceFrames))
     {
-        const int count = static_cast<int>(std::min<std::uint64_t>(
-            static_cast<std::uint64_t>(blockSize), std::max<std::uint64_t>(limit - position, 1)));
-        const std::uint64_t end = position + static_cast<std::uint64_t>(count);
-        cursor = collectEvents(song, frames, cursor, position, end, parts, buffers);
+        std::uint64_t end =
+            position + std::min<std::uint64_t>(static_cast<std::uint64_t>(blockSize),
+                                               std::max<std::uint64_t>(limit - position, 1));
+        end = programs.blockEnd(song, frames, cursor, position, end);
+        const auto count = static_cast<int>(end - position);
+        cursor =
+            collectEvents(song, frames, cursor, position, end, parts, buffers, programs, result);
         mixParts(parts, buffers, timeAt(song, position, rate), count, settings.gain, left, right);
         meter.measure(left, right, count, position, result.nonFiniteSamples);
-        if (!sink(mix, count, error))
+        held.append(left, right, count);
+        // An automatic tail keeps the frames up to the last loud one, never fewer than the song.
+        const std::uint64_t keep =
+            settings.autoTail ? std::min(end, std::max(songFrames, meter.getLastLoudEnd())) : end;
+        if (!held.release(keep, sink, error))
         {
             ok = false;
             break;
@@ -264,12 +437,11 @@ bool Renderer::render(const MidiSong& song, const std::vector<RenderPart>& parts
         part.instance->stop();
     }
 
-    // An automatic tail cuts the silent end, never before the last event.
-    result.frames = position;
-    if (settings.autoTail && ok)
-    {
-        result.frames = std::min(position, std::max(songFrames, meter.getLastLoudEnd()));
-    }
+    result.frames = held.framesGiven();
+    result.endPeak = held.endPeak();
+    // Only an automatic tail can surprise: a fixed one is as long as it was asked to be.
+    result.cutWhileSounding = ok && settings.autoTail && position >= limit &&
+                              meter.getLastLoudEnd() + silenceFrames > position;
     const Levels& kept = meter.levelsOf(result.frames, position);
     for (int channel = 0; channel < 2; ++channel)
     {

@@ -4,6 +4,7 @@
 #include "tools/render/MidiSong.h"
 #include "tools/render/PluginInstance.h"
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -22,6 +23,9 @@ struct RenderSettings
     double silenceSeconds = 2.0;
     // Linear gain applied to the mix of all instances.
     float gain = 1.0f;
+    // Program changes (with bank select for plug-ins of more than 128 programs) select the
+    // program of the instance playing their channel at their frame; when false they are dropped.
+    bool programChanges = true;
 };
 
 // A plug-in instance and the MIDI channels (bit c for channel c, 0..15) it plays.
@@ -39,6 +43,16 @@ struct RenderResult
     double rms[2] = {0.0, 0.0};
     std::uint64_t nonFiniteSamples = 0; // counted as 0 in the levels and written as 0
     double wallSeconds = 0.0;
+    // Peak of both channels over the last 50 ms kept: the level at which the output ends.
+    double endPeak = 0.0;
+    // Whether an automatic tail reached its maximum before the mix had stayed silent for
+    // silenceSeconds: the output ends while still sounding.
+    bool cutWhileSounding = false;
+    // Per MIDI channel, the programs its instance had at the channel's note-ons, in the order
+    // first used; empty for a channel that played no note.
+    std::array<std::vector<int>, 16> programsUsed;
+    // Program changes dropped because the plug-in has no such program.
+    std::uint64_t unknownPrograms = 0;
 };
 
 class Renderer
@@ -59,7 +73,10 @@ public:
     // Frames the render writes at most: the song plus the fixed or the maximum tail.
     static std::uint64_t plannedFrames(const MidiSong& song, const RenderSettings& settings);
 
-    // Starts every instance, renders, stops them again. false when the sink fails.
+    // Starts every instance, renders, stops them again. false when the sink fails. The sink
+    // receives only the frames the output keeps: after the song, frames below the silence level
+    // are held back until a louder frame follows, so an automatic tail never has to be cut
+    // from what was already written (at most silenceSeconds and a block are held).
     static bool render(const MidiSong& song, const std::vector<RenderPart>& parts,
                        const RenderSettings& settings, const Sink& sink, const Progress& progress,
                        RenderResult& result, std::string& error);

@@ -38,8 +38,15 @@ bool WavReader::read(const std::vector<std::uint8_t>& bytes, WavData& wav, std::
     while (size - offset >= 8)
     {
         const std::uint8_t* chunk = data + offset;
-        const std::uint32_t length = little32(chunk + 4);
+        std::uint32_t length = little32(chunk + 4);
         offset += 8;
+        // A streamed file (written where its sizes could not be patched) holds data up to its
+        // end: sox's size for an unknown length, or the largest size.
+        if (std::memcmp(chunk, "data", 4) == 0 &&
+            (length == 0x7FFFF000u || length == 0xFFFFFFFFu) && length > size - offset)
+        {
+            length = static_cast<std::uint32_t>(size - offset);
+        }
         if (length > size - offset)
         {
             error = "truncated: chunk of " + std::to_string(length) + " bytes runs past the end";

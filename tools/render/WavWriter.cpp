@@ -6,6 +6,15 @@
 #include <cstring>
 #include <filesystem>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#ifdef _WIN32
+#include <io.h>
+#include <windows.h>
+#else
+#include <unistd.h>
+#endif
+
 namespace
 {
 
@@ -34,15 +43,61 @@ std::size_t headerSize(WavFormat format)
     return format == WavFormat::Float32 ? 58 : 44;
 }
 
+void set32(std::vector<std::uint8_t>& header, std::size_t at, std::uint32_t value)
+{
+    for (int b = 0; b < 4; ++b)
+    {
+        header[at + static_cast<std::size_t>(b)] =
+            static_cast<std::uint8_t>((value >> (8 * b)) & 0xFF);
+    }
+}
+
+// Replaces the data size, the RIFF size that follows from it, and the frame count of a float
+// file's fact chunk.
+void setSizes(std::vector<std::uint8_t>& header, WavFormat format, std::uint32_t dataBytes,
+              std::uint32_t frames)
+{
+    set32(header, 4, dataBytes + static_cast<std::uint32_t>(header.size()) - 8);
+    set32(header, header.size() - 4, dataBytes);
+    if (format == WavFormat::Float32)
+    {
+        set32(header, 46, frames);
+    }
+}
+
+// Opens a file that must not exist yet for writing, or returns null with errno set.
+std::FILE* createNew(const std::string& name)
+{
+#ifdef _WIN32
+    const int fd =
+        _open(name.c_str(), _O_CREAT | _O_EXCL | _O_WRONLY | _O_BINARY, _S_IREAD | _S_IWRITE);
+    return fd >= 0 ? _fdopen(fd, "wb") : nullptr;
+#else
+    const int fd = ::open(name.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
+    return fd >= 0 ? fdopen(fd, "wb") : nullptr;
+#endif
+}
+
+// Gives from the name to; on Windows a rename does not always replace an existing file.
+void replaceFile(const std::string& from, const std::string& to, std::error_code& code)
+{
+    std::filesystem::rename(from, to, code);
+#ifdef _WIN32
+    if (code && std::filesystem::is_regular_file(to))
+    {
+        std::error_code ignored;
+        std::filesystem::remove(to, ignored);
+        code.clear();
+        std::filesystem::rename(from, to, code);
+    }
+#endif
+}
+
 } // namespace
 
 WavWriter::~WavWriter()
 {
-    if (file != nullptr)
-    {
-        std::string ignored;
-        close(ignored);
-    }
+    discard(); // a writer that was never closed holds no complete file
 }
 
 std::vector<std::uint8_t> WavWriter::header(WavFormat format, int channels, int sampleRate,
@@ -91,20 +146,63 @@ bool WavWriter::open(const std::string& filePath, WavFormat fileFormat, int chan
         error = "invalid WAV layout";
         return false;
     }
-    file = std::fopen(filePath.c_str(), "wb");
+    path = filePath;
+    temporary.clear();
+    ownsFile = filePath != "-";
+    std::error_code code;
+    // Through a symbolic link: the renamed file must replace what the link names, not the link.
+    if (std::filesystem::is_symlink(std::filesystem::symlink_status(filePath, code)))
+    {
+        const std::filesystem::path resolved = std::filesystem::canonical(filePath, code);
+        if (!code)
+        {
+            path = resolved.string();
+        }
+    }
+    const auto status = std::filesystem::status(path, code);
+    if (!ownsFile)
+    {
+#ifdef _WIN32
+        _setmode(_fileno(stdout), _O_BINARY);
+#endif
+        file = stdout;
+    }
+    else if ((std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) ||
+             filePath.rfind("/dev/", 0) == 0 || filePath.rfind("/proc/", 0) == 0)
+    {
+        if (std::filesystem::is_directory(status))
+        {
+            error = filePath + ": is a directory";
+            return false;
+        }
+        // A device, a pipe or a name of an open descriptor (/dev/stdout): written in place.
+        file = std::fopen(filePath.c_str(), "wb");
+    }
+    else
+    {
+#ifdef _WIN32
+        const unsigned long id = GetCurrentProcessId();
+#else
+        const auto id = static_cast<unsigned long>(getpid());
+#endif
+        temporary = path + "." + std::to_string(id) + ".part";
+        file = createNew(temporary);
+    }
     if (file == nullptr)
     {
-        error = filePath + ": " + std::strerror(errno);
+        error = (temporary.empty() ? filePath : temporary) + ": " + std::strerror(errno);
+        temporary.clear();
         return false;
     }
-    path = filePath;
     format = fileFormat;
     channels = channelCount;
     sampleRate = rate;
     frames = 0;
     clipped = 0;
-    const std::vector<std::uint8_t> empty = header(format, channels, sampleRate, 0);
-    if (std::fwrite(empty.data(), 1, empty.size(), file) != empty.size())
+    std::vector<std::uint8_t> start = header(format, channels, sampleRate, 0);
+    setSizes(start, format, kStreamDataBytes,
+             kStreamDataBytes / static_cast<std::uint32_t>(channels * wavBytesPerSample(format)));
+    if (std::fwrite(start.data(), 1, start.size(), file) != start.size())
     {
         error = path + ": write failed";
         discard();
@@ -172,40 +270,6 @@ bool WavWriter::write(const float* const* channelData, int count, std::string& e
     return true;
 }
 
-bool WavWriter::truncate(std::uint64_t keepFrames, std::string& error)
-{
-    if (file == nullptr)
-    {
-        error = "WAV file is not open";
-        return false;
-    }
-    if (keepFrames >= frames)
-    {
-        return true;
-    }
-    // Closing and cutting the file is the portable way; the header is patched in close.
-    if (std::fclose(file) != 0)
-    {
-        file = nullptr;
-        error = path + ": write failed";
-        return false;
-    }
-    file = nullptr;
-    const std::uint64_t bytes =
-        headerSize(format) + keepFrames * static_cast<std::uint64_t>(channels) *
-                                 static_cast<std::uint64_t>(wavBytesPerSample(format));
-    std::error_code code;
-    std::filesystem::resize_file(path, bytes, code);
-    file = std::fopen(path.c_str(), "r+b");
-    if (code || file == nullptr)
-    {
-        error = path + ": cannot shorten the file";
-        return false;
-    }
-    frames = keepFrames;
-    return true;
-}
-
 bool WavWriter::close(std::string& error)
 {
     if (file == nullptr)
@@ -215,26 +279,44 @@ bool WavWriter::close(std::string& error)
     }
     const std::vector<std::uint8_t> final =
         header(format, channels, sampleRate, static_cast<std::uint32_t>(frames));
-    bool ok = std::fseek(file, 0, SEEK_SET) == 0 &&
-              std::fwrite(final.data(), 1, final.size(), file) == final.size();
-    ok = (std::fclose(file) == 0) && ok;
+    // A stream that cannot seek keeps the unknown sizes it started with.
+    bool ok = std::fflush(file) == 0;
+    if (ok && std::fseek(file, 0, SEEK_SET) == 0)
+    {
+        ok = std::fwrite(final.data(), 1, final.size(), file) == final.size();
+    }
+    ok = std::fflush(file) == 0 && ok;
+    if (ownsFile)
+    {
+        ok = std::fclose(file) == 0 && ok;
+    }
     file = nullptr;
+    std::error_code code;
+    if (ok && !temporary.empty())
+    {
+        replaceFile(temporary, path, code);
+        ok = !code;
+    }
     if (!ok)
     {
-        error = path + ": write failed";
+        error = path + ": write failed" + (code ? " (" + code.message() + ")" : "");
+        discard();
+        return false;
     }
-    return ok;
+    temporary.clear();
+    return true;
 }
 
 void WavWriter::discard()
 {
-    if (file != nullptr)
+    if (file != nullptr && ownsFile)
     {
         std::fclose(file);
-        file = nullptr;
     }
-    if (!path.empty())
+    file = nullptr;
+    if (!temporary.empty())
     {
-        std::remove(path.c_str());
+        std::remove(temporary.c_str());
+        temporary.clear();
     }
 }
