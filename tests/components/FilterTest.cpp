@@ -4,6 +4,7 @@
 
 #include "tests/support/AllocationCounter.h"
 #include "tests/support/Analysis.h"
+#include "tests/support/Fft.h"
 #include "tests/support/SignalSource.h"
 
 #include <gtest/gtest.h>
@@ -184,6 +185,101 @@ TEST_P(FilterRateTest, ATenthOfModulationRaisesTheCutoffOneOctave)
 }
 
 INSTANTIATE_TEST_SUITE_P(Rates, FilterRateTest, ::testing::Values(44100.0f, 48000.0f, 96000.0f));
+
+namespace
+{
+
+// What a response is measured by: the -3 dB point (below DC for lowpass, above it for highpass),
+// the frequency and height of the largest value (the resonant peak, the bandpass centre), or the
+// frequency of the smallest one (the notch).
+struct ResponseFeatures
+{
+    double cornerHz;
+    double peakHz;
+    double peakDb;
+};
+
+// The features of the impulse response's spectrum between 20 Hz and 8 kHz, with the -3 dB point
+// interpolated between bins.
+ResponseFeatures measureResponse(float rate, int mode, double cutoffHz, float res)
+{
+    const std::size_t count = rate > 100000.0f ? 65536 : (rate > 50000.0f ? 32768 : 16384);
+    Rig rig(rate, cutoffHz, res);
+    rig.filter->setValue(Filter::kType, typeNorm(mode));
+    rig.input(1, impulse()).signal.resize(count, kAudibleFloor);
+    rig.filter->reset();
+    const std::vector<float> out = rig.render(static_cast<long>(count));
+    const auto spectrum = TestFft::transformReal(out.data(), count);
+    const double binHz = static_cast<double>(rate) / static_cast<double>(count);
+    ResponseFeatures features = {0.0, 0.0, mode == Filter::kNotch ? 1e9 : -1e9};
+    double previousDb = 0.0;
+    for (std::size_t bin = 1; bin * binHz < 8000.0; ++bin)
+    {
+        const double db = TestAnalysis::decibels(std::abs(spectrum[bin]));
+        const double hz = static_cast<double>(bin) * binHz;
+        if (bin * binHz >= 20.0 && (mode == Filter::kNotch) == (db < features.peakDb))
+        {
+            features.peakHz = hz;
+            features.peakDb = db;
+        }
+        const bool crossed = mode == Filter::kHighpass ? (previousDb < -3.0 && db >= -3.0)
+                                                       : (previousDb >= -3.0 && db < -3.0);
+        if (bin > 1 && crossed && (mode == Filter::kHighpass || features.cornerHz == 0.0))
+        {
+            features.cornerHz = hz - binHz * (db + 3.0) / (db - previousDb);
+        }
+        previousDb = db;
+    }
+    return features;
+}
+
+} // namespace
+
+// The same setting gives the same response in Hz at every rate as at 44100 Hz: corner and peak
+// within 3 percent, peak height within 1 dB.
+TEST(FilterTest, TheResponseInHzHoldsAtEveryRate)
+{
+    struct Case
+    {
+        int mode;
+        double cutoffHz;
+        float res;
+        bool corner; // the -3 dB point is compared
+        bool peak;   // the peak (or null) frequency and the peak height are compared
+    };
+    const Case cases[] = {
+        {Filter::kLowpass, 1000.0, 0.0f, true, false},
+        {Filter::kLowpass, 250.0, 0.5f, true, true},
+        {Filter::kLowpass, 1000.0, 0.5f, true, true},
+        {Filter::kLowpass, 500.0, 0.8f, true, true},
+        {Filter::kHighpass, 250.0, 0.5f, true, true},
+        {Filter::kBandpass, 250.0, 0.5f, false, true},
+        {Filter::kBandpass, 1000.0, 0.5f, false, true},
+        {Filter::kNotch, 1000.0, 0.5f, false, true},
+    };
+    for (const Case& c : cases)
+    {
+        const ResponseFeatures reference = measureResponse(44100.0f, c.mode, c.cutoffHz, c.res);
+        for (float rate : {22050.0f, 48000.0f, 96000.0f, 192000.0f})
+        {
+            SCOPED_TRACE(::testing::Message() << "mode " << c.mode << ", " << c.cutoffHz
+                                              << " Hz, Res " << c.res << ", " << rate << " Hz");
+            const ResponseFeatures got = measureResponse(rate, c.mode, c.cutoffHz, c.res);
+            if (c.corner)
+            {
+                EXPECT_NEAR(got.cornerHz / reference.cornerHz, 1.0, 0.03);
+            }
+            if (c.peak)
+            {
+                EXPECT_NEAR(got.peakHz / reference.peakHz, 1.0, 0.03);
+            }
+            if (c.peak && c.mode != Filter::kNotch)
+            {
+                EXPECT_NEAR(got.peakDb, reference.peakDb, 1.0);
+            }
+        }
+    }
+}
 
 TEST(FilterTest, FullResonanceRingsButStaysBounded)
 {
