@@ -18,6 +18,14 @@ constexpr int kIndexMask = Wavetables::kTableLength - 1;
 // After a sync restart the old waveform fades out over this many samples.
 constexpr int kSyncCrossfade = 16;
 constexpr float kSyncCrossfadeStep = 1.0f / static_cast<float>(kSyncCrossfade);
+// While the pitch sounds above the band the note's tables were chosen for, the tables follow it at
+// least every this many samples (0.7 ms at 44100 Hz).
+constexpr int kFollowFrames = 32;
+// A choice made because the pitch rose past the covered one covers a semitone more, so that a
+// rising pitch is followed in steps of a semitone rather than at every sample.
+constexpr float kFollowHeadroom = 1.0594631f;
+// The highest key a risen table choice is made for (keys from 120 play table 9 alone).
+constexpr float kHighestKey = 127.0f;
 // Read positions beyond this are reduced before the cast to int; below it the integer part
 // always fits.
 constexpr float kLargestDirectPosition = 16777216.0f;
@@ -129,7 +137,7 @@ Oscillator::Oscillator(const char* prefix)
       pulseWidthOn(prefix, "PWOn"), pulseWidth(prefix, "PWid", "Width", 0.5f, 0.0f, 1.0f, false),
       pwmLevel(prefix, "PWM", "Level", 0.0f, 0.0f, 1.0f, false), pwmPolarity(prefix, "PWMPl"),
       sampleRate(44100.0f), waveSet(nullptr), lowerTable(0), upperTable(0), weight(0.0f),
-      increment(0.0f), bendPosition(0.0f), note(69)
+      increment(0.0f), keyIncrement(0.0f), bendPosition(0.0f), note(69)
 {
     addParameter(detune);
     addParameter(transpose);
@@ -275,17 +283,23 @@ float Oscillator::getTableWeight() const
     return weight;
 }
 
-void Oscillator::computeIncrement()
+float Oscillator::incrementFor(double pitchSemitones) const
 {
     // In double, stored as float: 2^((pitch - 69) / 12) x 440 Hz / rate x 2048 table samples.
-    const double pitchSemitones = static_cast<double>(note) +
-                                  static_cast<double>(transpose.getInt()) +
-                                  static_cast<double>(detune.getReal()) +
-                                  static_cast<double>(bendRange.getInt()) *
-                                      static_cast<double>(static_cast<float>(bendPosition));
     const double ratio = std::exp2((pitchSemitones - 69.0) * static_cast<double>(kOneTwelfth));
-    increment = static_cast<float>(ratio * 440.0 / static_cast<double>(sampleRate.load()) *
-                                   static_cast<double>(Wavetables::kTableLength));
+    return static_cast<float>(ratio * 440.0 / static_cast<double>(sampleRate.load()) *
+                              static_cast<double>(Wavetables::kTableLength));
+}
+
+void Oscillator::computeIncrement()
+{
+    const double keySemitones = static_cast<double>(note) +
+                                static_cast<double>(transpose.getInt()) +
+                                static_cast<double>(detune.getReal());
+    increment =
+        incrementFor(keySemitones + static_cast<double>(bendRange.getInt()) *
+                                        static_cast<double>(static_cast<float>(bendPosition)));
+    keyIncrement = incrementFor(keySemitones);
 }
 
 void Oscillator::chooseTables()
@@ -303,19 +317,25 @@ void Oscillator::chooseTables()
     {
         key -= 12.0f;
     }
+    waveSet = Wavetables::get().getWaveSet(wave.getInt());
+    tableKey = key;
+    tablesChosen = true;
+    tablesForKey(key, lowerTable, upperTable, weight);
+}
+
+void Oscillator::tablesForKey(float key, int& lower, int& upper, float& upperWeight)
+{
     const float octave = key * kOneTwelfth;
     int whole = static_cast<int>(octave);
     whole = whole > 10 ? 10 : whole;
-    const float fraction = octave - static_cast<float>(whole);
-    waveSet = Wavetables::get().getWaveSet(wave.getInt());
-    lowerTable = Wavetables::kOctaveTables[whole];
-    upperTable = Wavetables::kOctaveTables[whole + 1];
-    weight = fraction;
+    lower = Wavetables::kOctaveTables[whole];
+    upper = Wavetables::kOctaveTables[whole + 1];
+    upperWeight = octave - static_cast<float>(whole);
 }
 
 template <bool kModulated, bool kSynced>
-void Oscillator::renderWave(int count, const float* lower, const float* upper, float tableWeight,
-                            const Oscillator* master)
+void Oscillator::renderWave(int begin, int end, const float* lower, const float* upper,
+                            float tableWeight, const Oscillator* master)
 {
     const float baseIncrement = increment;
     const float* masterRecord = nullptr;
@@ -331,14 +351,14 @@ void Oscillator::renderWave(int count, const float* lower, const float* upper, f
     int fade = crossfadeCount;
     float lastMasterPhase = masterLastPhase;
 
-    for (int i = 0; i < count; ++i)
+    for (int i = begin; i < end; ++i)
     {
         output[i] = readWave(lower, upper, tableWeight, currentPhase);
 
         float step = baseIncrement;
         if constexpr (kModulated)
         {
-            step = fastExp2(modulation[i]) * baseIncrement;
+            step = modulation[i]; // the step, in place of the modulation sum
         }
         currentPhase += step;
         if (currentPhase >= kCycle)
@@ -386,7 +406,7 @@ void Oscillator::renderWave(int count, const float* lower, const float* upper, f
     masterLastPhase = lastMasterPhase;
 }
 
-void Oscillator::subtractPulseCopy(int count, const float* lower, const float* upper,
+void Oscillator::subtractPulseCopy(int begin, int end, const float* lower, const float* upper,
                                    float tableWeight, const ISynthComponent* pwmInput)
 {
     // The copy is read at the phase after each sample's advance, PWid of a cycle ahead; four
@@ -396,7 +416,7 @@ void Oscillator::subtractPulseCopy(int count, const float* lower, const float* u
     const __m128 upperWeight = _mm_set1_ps(tableWeight);
     const float* __restrict record = phaseRecord;
     float* __restrict out = output;
-    int i = 0;
+    int i = begin;
     if (pwmInput != nullptr)
     {
         const float* __restrict source = pwmInput->getOutput();
@@ -404,7 +424,7 @@ void Oscillator::subtractPulseCopy(int count, const float* lower, const float* u
         const __m128 widths = _mm_set1_ps(width);
         const __m128 depths = _mm_set1_ps(depth);
         const __m128 cycle = _mm_set1_ps(kCycle);
-        for (; i + 4 <= count; i += 4)
+        for (; i + 4 <= end; i += 4)
         {
             const __m128 modulatedWidth =
                 _mm_add_ps(widths, _mm_mul_ps(depths, _mm_loadu_ps(source + i)));
@@ -432,7 +452,7 @@ void Oscillator::subtractPulseCopy(int count, const float* lower, const float* u
                           _mm_sub_ps(_mm_loadu_ps(out + i), readWaveLanes(lower, upper, lowerWeight,
                                                                           upperWeight, position)));
         }
-        for (; i < count; ++i)
+        for (; i < end; ++i)
         {
             const float modulatedWidth = width + depth * source[i];
             float position = record[i] + modulatedWidth * kCycle;
@@ -447,41 +467,44 @@ void Oscillator::subtractPulseCopy(int count, const float* lower, const float* u
     {
         const float shift = width * kCycle;
         const __m128 shifts = _mm_set1_ps(shift);
-        for (; i + 4 <= count; i += 4)
+        for (; i + 4 <= end; i += 4)
         {
             const __m128 position = _mm_add_ps(_mm_loadu_ps(record + i), shifts);
             _mm_storeu_ps(out + i,
                           _mm_sub_ps(_mm_loadu_ps(out + i), readWaveLanes(lower, upper, lowerWeight,
                                                                           upperWeight, position)));
         }
-        for (; i < count; ++i)
+        for (; i < end; ++i)
         {
             out[i] -= readWave(lower, upper, tableWeight, record[i] + shift);
         }
     }
 }
 
-template <bool kModulated>
-void Oscillator::renderFree(int count, const float* lower, const float* upper, float tableWeight)
+void Oscillator::modulationToSteps(int count)
 {
     const float baseIncrement = increment;
     float* __restrict steps = modulation;
+    const __m128 base = _mm_set1_ps(baseIncrement);
+    int i = 0;
+    for (; i + 4 <= count; i += 4)
+    {
+        _mm_storeu_ps(steps + i, _mm_mul_ps(fastExp2Lanes(_mm_loadu_ps(steps + i)), base));
+    }
+    for (; i < count; ++i)
+    {
+        steps[i] = fastExp2(steps[i]) * baseIncrement;
+    }
+}
+
+template <bool kModulated>
+void Oscillator::renderFree(int begin, int end, const float* lower, const float* upper,
+                            float tableWeight)
+{
+    const float baseIncrement = increment;
+    const float* __restrict steps = modulation;
     float* __restrict record = phaseRecord;
     float* __restrict out = output;
-    if constexpr (kModulated)
-    {
-        // Each sample's step, in place of its modulation sum.
-        const __m128 base = _mm_set1_ps(baseIncrement);
-        int i = 0;
-        for (; i + 4 <= count; i += 4)
-        {
-            _mm_storeu_ps(steps + i, _mm_mul_ps(fastExp2Lanes(_mm_loadu_ps(steps + i)), base));
-        }
-        for (; i < count; ++i)
-        {
-            steps[i] = fastExp2(steps[i]) * baseIncrement;
-        }
-    }
 
     // Four samples at a time: their phases one after the other (the only dependent step, three
     // cycles of latency a sample), then the wave at each sample's phase before its advance, read
@@ -499,8 +522,8 @@ void Oscillator::renderFree(int count, const float* lower, const float* upper, f
         record[i] = currentPhase;
         return currentPhase;
     };
-    int i = 0;
-    for (; i + 4 <= count; i += 4)
+    int i = begin;
+    for (; i + 4 <= end; i += 4)
     {
         const float phase0 = currentPhase;
         const float phase1 = advance(i);
@@ -510,7 +533,7 @@ void Oscillator::renderFree(int count, const float* lower, const float* upper, f
         _mm_storeu_ps(out + i, readWaveLanes(lower, upper, lowerWeight, upperWeight,
                                              _mm_setr_ps(phase0, phase1, phase2, phase3)));
     }
-    for (; i < count; ++i)
+    for (; i < end; ++i)
     {
         out[i] = readWave(lower, upper, tableWeight, currentPhase);
         advance(i);
@@ -532,6 +555,8 @@ void Oscillator::process(int count)
     const ISynthComponent* pwmInput;
     const ISynthComponent* pitchInput;
     const Oscillator* master;
+    const float* set;
+    float key;
     const float* lower;
     const float* upper;
     float tableWeight;
@@ -543,6 +568,15 @@ void Oscillator::process(int count)
         pwmInput = pwmSource;
         pitchInput = pitchSource;
         master = syncMaster;
+        set = waveSet;
+        key = tableKey;
+        if (tablesChosen)
+        {
+            // A new note or wave starts from its own tables and a new grid of choices.
+            tablesChosen = false;
+            coveredStep = 0.0f;
+            followPosition = 0;
+        }
         lower = waveSet + lowerTable * Wavetables::kTableLength;
         upper = waveSet + upperTable * Wavetables::kTableLength;
         tableWeight = weight;
@@ -583,31 +617,77 @@ void Oscillator::process(int count)
     }
 
     computeIncrement();
-
-    if (master != nullptr)
+    if (modulated)
     {
-        if (modulated)
-        {
-            renderWave<true, true>(count, lower, upper, tableWeight, master);
-        }
-        else
-        {
-            renderWave<false, true>(count, lower, upper, tableWeight, master);
-        }
+        modulationToSteps(count);
     }
-    else if (modulated)
+
+    // The tables follow the pitch towards fewer harmonics only. The choice covers a step: 0 for
+    // the note's own tables, else a step above the note's own increment, played with the tables of
+    // the key that far above the note's. Every kFollowFrames samples from the note's start it is
+    // made anew for the step of that sample; in between, a sample whose step exceeds the covered
+    // one makes it at once, with a semitone to spare. Every decision is a function of the samples
+    // alone, never of where a block starts, so any split of a block renders the same; and a note
+    // that never sounds above its own pitch plays exactly its own tables.
+    const float own = keyIncrement;
+    float covered = coveredStep;
+    int position = followPosition;
+    if (!modulated && covered == 0.0f && increment <= own)
     {
-        renderFree<true>(count, lower, upper, tableWeight);
+        renderStretch(0, count, false, master, lower, upper, tableWeight, pwmInput);
+        position = (position + count) % kFollowFrames;
     }
     else
     {
-        renderFree<false>(count, lower, upper, tableWeight);
-    }
+        for (int begin = 0; begin < count;)
+        {
+            const float here = modulated ? modulation[begin] : increment.load();
+            if (position == 0)
+            {
+                covered = here > own ? here : 0.0f;
+            }
+            else if (here > (covered > 0.0f ? covered : own))
+            {
+                covered = here * kFollowHeadroom;
+            }
+            const float limit = covered > 0.0f ? covered : own;
+            const int until = begin + (kFollowFrames - position) < count
+                                  ? begin + (kFollowFrames - position)
+                                  : count;
+            int end = begin + 1;
+            if (modulated)
+            {
+                while (end < until && modulation[end] <= limit)
+                {
+                    ++end;
+                }
+            }
+            else
+            {
+                end = until;
+            }
+            position = (position + end - begin) % kFollowFrames;
 
-    if (pulseWidthOn.getBool())
-    {
-        subtractPulseCopy(count, lower, upper, tableWeight, pwmInput);
+            const float* lowerHere = lower;
+            const float* upperHere = upper;
+            float weightHere = tableWeight;
+            if (covered > 0.0f)
+            {
+                float risenKey = key + 12.0f * std::log2(covered / own);
+                risenKey = risenKey < kHighestKey ? risenKey : kHighestKey;
+                int lowerNumber = 0;
+                int upperNumber = 0;
+                tablesForKey(risenKey, lowerNumber, upperNumber, weightHere);
+                lowerHere = set + lowerNumber * Wavetables::kTableLength;
+                upperHere = set + upperNumber * Wavetables::kTableLength;
+            }
+            renderStretch(begin, end, modulated, master, lowerHere, upperHere, weightHere,
+                          pwmInput);
+            begin = end;
+        }
     }
+    coveredStep = covered;
+    followPosition = position;
 
     if (amplitudeInput != nullptr)
     {
@@ -617,5 +697,35 @@ void Oscillator::process(int count)
         {
             out[i] *= gain[i];
         }
+    }
+}
+
+void Oscillator::renderStretch(int begin, int end, bool modulated, const Oscillator* master,
+                               const float* lower, const float* upper, float tableWeight,
+                               const ISynthComponent* pwmInput)
+{
+    if (master != nullptr)
+    {
+        if (modulated)
+        {
+            renderWave<true, true>(begin, end, lower, upper, tableWeight, master);
+        }
+        else
+        {
+            renderWave<false, true>(begin, end, lower, upper, tableWeight, master);
+        }
+    }
+    else if (modulated)
+    {
+        renderFree<true>(begin, end, lower, upper, tableWeight);
+    }
+    else
+    {
+        renderFree<false>(begin, end, lower, upper, tableWeight);
+    }
+
+    if (pulseWidthOn.getBool())
+    {
+        subtractPulseCopy(begin, end, lower, upper, tableWeight, pwmInput);
     }
 }

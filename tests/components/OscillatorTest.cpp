@@ -2,6 +2,7 @@
 #include "components/Oscillator.h"
 #include "tests/support/AllocationCounter.h"
 #include "tests/support/Analysis.h"
+#include "tests/support/Fft.h"
 #include "tests/support/ModulationSources.h"
 
 #include <gtest/gtest.h>
@@ -252,6 +253,72 @@ TEST(OscillatorTest, FmShiftsThePitchByDepthTimesPolarityInOctaves)
     // Depth without a source does nothing.
     oscillator->setValue(Oscillator::kFm1, 1.0f);
     EXPECT_NEAR(measuredFrequency(*oscillator, rate), 440.0, 0.05);
+}
+
+// The share of a steady tone's energy that lies away from its harmonics below half the rate, in dB:
+// what folded back from above. Blackman-Harris window (side lobes below -92 dB), each harmonic's
+// main lobe and the lowest bins set aside as wanted.
+double foldedDb(const std::vector<float>& samples, double fundamentalHz, double rateHz)
+{
+    const std::size_t count = samples.size();
+    std::vector<float> windowed(count);
+    for (std::size_t n = 0; n < count; ++n)
+    {
+        const double x = 2.0 * kPi * static_cast<double>(n) / static_cast<double>(count);
+        windowed[n] = samples[n] *
+                      static_cast<float>(0.35875 - 0.48829 * std::cos(x) +
+                                         0.14128 * std::cos(2.0 * x) - 0.01168 * std::cos(3.0 * x));
+    }
+    const auto spectrum = TestFft::transformReal(windowed.data(), count);
+    const double binHz = rateHz / static_cast<double>(count);
+    double wanted = 0.0;
+    double folded = 0.0;
+    for (std::size_t bin = 6; bin < count / 2; ++bin)
+    {
+        const double harmonic = std::round(static_cast<double>(bin) * binHz / fundamentalHz);
+        const bool onHarmonic =
+            harmonic * fundamentalHz < rateHz / 2.0 &&
+            std::abs(static_cast<double>(bin) * binHz - harmonic * fundamentalHz) < 6.0 * binHz;
+        (onHarmonic ? wanted : folded) += std::norm(spectrum[bin]);
+    }
+    return 10.0 * std::log10(folded / (wanted + folded));
+}
+
+TEST(OscillatorTest, UpwardPitchModulationDoesNotFold)
+{
+    // Two octaves of FM (both inputs at depth 1 on a held envelope level of 1) and a +12 semitone
+    // bend take the pitch above the note's tables; the tables follow it.
+    TestSources::Constant level(1.0f);
+    for (int wave : {0, 22}) // sawtooth, SharpWave
+    {
+        for (int semitonesUp : {24, 12})
+        {
+            for (float rate : {44100.0f, 48000.0f})
+            {
+                for (int note = 60; note <= 108; note += 6)
+                {
+                    SCOPED_TRACE(::testing::Message() << "wave " << wave << ", +" << semitonesUp
+                                                      << ", " << rate << " Hz, note " << note);
+                    auto oscillator = makeOscillator(rate, wave, note);
+                    if (semitonesUp == 24)
+                    {
+                        oscillator->setValue(Oscillator::kFm1, 1.0f);
+                        oscillator->setValue(Oscillator::kFm2, 1.0f);
+                        oscillator->setFmSource(1, &level);
+                        oscillator->setFmSource(2, &level);
+                    }
+                    else
+                    {
+                        oscillator->setValue(Oscillator::kPbr, 1.0f);
+                        oscillator->bend(1.0f);
+                    }
+                    const double hz = 440.0 * std::exp2((note + semitonesUp - 69) / 12.0);
+                    EXPECT_LT(foldedDb(render(*oscillator, 16384), hz, static_cast<double>(rate)),
+                              -60.0);
+                }
+            }
+        }
+    }
 }
 
 TEST(OscillatorTest, PulseWidthSubtractsACopyShiftedByTheWidth)
