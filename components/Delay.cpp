@@ -221,9 +221,9 @@ inline LineTap tapEcho(int writePosition, float delaySamples, int lineLength)
     {
         delaySamples = longest;
     }
-    const float whole = std::floor(delaySamples);
-    const float part = delaySamples - whole;
-    int index = writePosition - static_cast<int>(whole) - (part > 0.0f ? 1 : 0);
+    const int whole = static_cast<int>(delaySamples); // not negative: truncation is the floor
+    const float part = delaySamples - static_cast<float>(whole);
+    int index = writePosition - whole - (part > 0.0f ? 1 : 0);
     index = index < 0 ? index + lineLength : index;
     return {index, index + 1 == lineLength ? 0 : index + 1, part > 0.0f ? 1.0f - part : 0.0f};
 }

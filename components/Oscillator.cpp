@@ -18,11 +18,11 @@ constexpr int kIndexMask = Wavetables::kTableLength - 1;
 // After a sync restart the old waveform fades out over this many samples.
 constexpr int kSyncCrossfade = 16;
 constexpr float kSyncCrossfadeStep = 1.0f / static_cast<float>(kSyncCrossfade);
-// While the pitch sounds above the band the note's tables were chosen for, the tables follow it at
-// least every this many samples (0.7 ms at 44100 Hz).
-constexpr int kFollowFrames = 32;
-// A choice made because the pitch rose past the covered one covers a semitone more, so that a
-// rising pitch is followed in steps of a semitone rather than at every sample.
+// While the pitch sounds above the band the note's tables were chosen for, the choice that follows
+// it is checked every this many samples (0.7 ms at 44100 Hz).
+constexpr int kFollowFrames = 32; // a power of two
+// A new choice covers a semitone above the step that made it, so that a rising pitch is followed
+// in steps of a semitone rather than at every sample.
 constexpr float kFollowHeadroom = 1.0594631f;
 // The highest key a risen table choice is made for (keys from 120 play table 9 alone).
 constexpr float kHighestKey = 127.0f;
@@ -122,6 +122,27 @@ inline __m128 readWaveLanes(const float* lower, const float* upper, __m128 lower
     const __m128 high =
         _mm_add_ps(upperHere, _mm_mul_ps(fraction, _mm_sub_ps(upperNext, upperHere)));
     return _mm_add_ps(_mm_mul_ps(lowerWeight, low), _mm_mul_ps(upperWeight, high));
+}
+
+// The first index from begin on, below end, whose value is not at or below limit (end if none):
+// four values to a comparison.
+inline int firstAbove(const float* values, int begin, int end, float limit)
+{
+    const __m128 limits = _mm_set1_ps(limit);
+    int i = begin;
+    for (; i + 4 <= end; i += 4)
+    {
+        const int above = _mm_movemask_ps(_mm_cmpnle_ps(_mm_loadu_ps(values + i), limits));
+        if (above != 0)
+        {
+            return i + __builtin_ctz(static_cast<unsigned>(above));
+        }
+    }
+    while (i < end && values[i] <= limit)
+    {
+        ++i;
+    }
+    return i;
 }
 
 } // namespace
@@ -481,20 +502,33 @@ void Oscillator::subtractPulseCopy(int begin, int end, const float* lower, const
     }
 }
 
-void Oscillator::modulationToSteps(int count)
+float Oscillator::modulationToSteps(int count)
 {
     const float baseIncrement = increment;
     float* __restrict steps = modulation;
     const __m128 base = _mm_set1_ps(baseIncrement);
+    // The largest step, NaN steps aside (maxps returns its second operand when one is NaN).
+    __m128 highestLanes = _mm_setzero_ps();
     int i = 0;
     for (; i + 4 <= count; i += 4)
     {
-        _mm_storeu_ps(steps + i, _mm_mul_ps(fastExp2Lanes(_mm_loadu_ps(steps + i)), base));
+        const __m128 step = _mm_mul_ps(fastExp2Lanes(_mm_loadu_ps(steps + i)), base);
+        _mm_storeu_ps(steps + i, step);
+        highestLanes = _mm_max_ps(step, highestLanes);
+    }
+    alignas(16) float lanes[4];
+    _mm_store_ps(lanes, highestLanes);
+    float highest = lanes[0];
+    for (float lane : {lanes[1], lanes[2], lanes[3]})
+    {
+        highest = lane > highest ? lane : highest;
     }
     for (; i < count; ++i)
     {
         steps[i] = fastExp2(steps[i]) * baseIncrement;
+        highest = steps[i] > highest ? steps[i] : highest;
     }
+    return highest;
 }
 
 template <bool kModulated>
@@ -617,56 +651,69 @@ void Oscillator::process(int count)
     }
 
     computeIncrement();
-    if (modulated)
-    {
-        modulationToSteps(count);
-    }
+    const float highestStep = modulated ? modulationToSteps(count) : increment.load();
 
     // The tables follow the pitch towards fewer harmonics only. The choice covers a step: 0 for
     // the note's own tables, else a step above the note's own increment, played with the tables of
-    // the key that far above the note's. Every kFollowFrames samples from the note's start it is
-    // made anew for the step of that sample; in between, a sample whose step exceeds the covered
-    // one makes it at once, with a semitone to spare. Every decision is a function of the samples
-    // alone, never of where a block starts, so any split of a block renders the same; and a note
-    // that never sounds above its own pitch plays exactly its own tables.
+    // the key that far above the note's. A sample whose step exceeds the covered one chooses at
+    // once, for a semitone above its step; every kFollowFrames samples from the note's start the
+    // choice is checked: back to the note's own tables at or below its pitch, anew when the step
+    // has fallen more than two semitones below the covered one. Every decision is a function of
+    // the samples alone, never of where a block starts, so any split of a block renders the same;
+    // a note that never sounds above its own pitch plays exactly its own tables.
     const float own = keyIncrement;
+    const float base = increment;
     float covered = coveredStep;
     int position = followPosition;
-    if (!modulated && covered == 0.0f && increment <= own)
+    if (covered == 0.0f && !(highestStep > own))
     {
-        renderStretch(0, count, false, master, lower, upper, tableWeight, pwmInput);
-        position = (position + count) % kFollowFrames;
+        // Nowhere above the note's pitch: its own tables throughout, as every check would find.
+        renderStretch(0, count, modulated, master, lower, upper, tableWeight, pwmInput);
+        position = (position + count) & (kFollowFrames - 1);
     }
     else
     {
         for (int begin = 0; begin < count;)
         {
-            const float here = modulated ? modulation[begin] : increment.load();
-            if (position == 0)
+            int end = begin;
+            while (end < count)
             {
-                covered = here > own ? here : 0.0f;
-            }
-            else if (here > (covered > 0.0f ? covered : own))
-            {
-                covered = here * kFollowHeadroom;
-            }
-            const float limit = covered > 0.0f ? covered : own;
-            const int until = begin + (kFollowFrames - position) < count
-                                  ? begin + (kFollowFrames - position)
-                                  : count;
-            int end = begin + 1;
-            if (modulated)
-            {
-                while (end < until && modulation[end] <= limit)
+                const float here = modulated ? modulation[end] : base;
+                float next = covered;
+                if (position == 0 && !(here > own))
                 {
-                    ++end;
+                    next = 0.0f;
                 }
+                else if (here > (covered > 0.0f ? covered : own) ||
+                         (position == 0 && here * kFollowHeadroom * kFollowHeadroom < covered))
+                {
+                    next = here * kFollowHeadroom;
+                }
+                if (next != covered)
+                {
+                    if (end > begin)
+                    {
+                        break; // this sample starts the next stretch
+                    }
+                    covered = next;
+                }
+                // On to the next sample that may decide: the next check, or one that exceeds.
+                const float limit = covered > 0.0f ? covered : own;
+                const int until = end + (kFollowFrames - position) < count
+                                      ? end + (kFollowFrames - position)
+                                      : count;
+                int stop = end + 1;
+                if (modulated)
+                {
+                    stop = firstAbove(modulation, stop, until, limit);
+                }
+                else
+                {
+                    stop = until;
+                }
+                position = (position + stop - end) & (kFollowFrames - 1);
+                end = stop;
             }
-            else
-            {
-                end = until;
-            }
-            position = (position + end - begin) % kFollowFrames;
 
             const float* lowerHere = lower;
             const float* upperHere = upper;

@@ -109,8 +109,9 @@ private:
     void chooseTables();
     // The crossfaded pair of tables for a key (0..127): each octave fades from table h - 1 to h.
     static void tablesForKey(float key, int& lower, int& upper, float& upperWeight);
-    // Turns the modulation sum (octaves) into each sample's phase step, in place.
-    void modulationToSteps(int count);
+    // Turns the modulation sum (octaves) into each sample's phase step, in place; returns the
+    // largest step (NaN steps aside, 0 at least).
+    float modulationToSteps(int count);
     // Samples begin..end - 1 of the block with one table choice: the wave and the pulse copy.
     void renderStretch(int begin, int end, bool modulated, const Oscillator* master,
                        const float* lower, const float* upper, float tableWeight,
