@@ -11,8 +11,9 @@
 #include "parameters/FloatParameter.h"
 #include "parameters/ParameterList.h"
 
-// Each channel reads its line a whole number of samples back (the delay time, a fraction of the
-// line, rounded up), writes input plus feedback, and outputs dry plus wet. In ping-pong mode
+// Each channel reads its line the delay time back (a fraction of the line, in samples: a whole
+// number reads one sample, anything between is interpolated by the polynomial through the six
+// samples around it), writes input plus feedback, and outputs dry plus wet. In ping-pong mode
 // each channel's input and feedback go into the other line, so echoes alternate sides. Delay-time
 // changes glide (bending the echoes' pitch meanwhile); the wet level glides in 0.05 s.
 //

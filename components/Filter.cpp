@@ -19,9 +19,12 @@ const char* const kTypeLongItems[] = {"Lowpass", "Highpass", "Bandpass", "Notch"
 
 // The cutoff smoothers' default frequency in Hz: a time constant of about 36 ms.
 constexpr float kSmoothingHz = 4.41f;
-// The range factor q is the coefficient of a one-pole with its corner at half of 44100 Hz: about
-// 0.9568 at 44100 Hz, smaller at higher rates.
+// The range factor q scales the cubic that maps the cutoff onto a stage coefficient: about 0.9568,
+// the coefficient of a one-pole with its corner at half of 44100 Hz at that rate. It is the same
+// at every rate: the cutoff is already a fraction of the rate, and a q that shrank with the rate
+// on top of it would lower the cutoff in Hz (to about half at 192000 Hz).
 constexpr float kRangeCornerHz = 22050.0f;
+constexpr float kRangeRateHz = 44100.0f;
 
 // An input sample whose magnitude lies below kSilence counts as silent; after kSilentRun silent
 // samples in a row (1.5 ms at 44100 Hz) the filter clears its state, and keeps it clear while
@@ -394,7 +397,7 @@ Filter::Filter(const char* prefix)
 
     cutoffNote = cutoff.getValue() * 128.0f;
     cutoffFrequency = computeCutoffFrequency();
-    q = onePoleCoefficient<float>(kRangeCornerHz, sampleRate);
+    q = onePoleCoefficient<float>(kRangeCornerHz, kRangeRateHz);
 
     cutoffSmoother.frequency = kSmoothingHz;
     cutoffSmoother.target = cutoffFrequency.load();
@@ -443,7 +446,6 @@ void Filter::setSampleRate(float rateHz)
     cutoffSmoother.setSampleRate(rateHz);
     resonanceSmoother.setSampleRate(rateHz);
     updateCutoff();
-    q = onePoleCoefficient<float>(kRangeCornerHz, rateHz);
 }
 
 void Filter::trigger(int /*previousNote*/, int note, int /*velocity*/)

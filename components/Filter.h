@@ -148,7 +148,7 @@ private:
     float s1 = 0.0f;
     float s2 = 0.0f;
     int silentRun = 0; // silent input samples in a row; the state is cleared from 64 on
-    float q = 0.0f;    // range factor of the coefficient mapping, 1 - exp(-pi x 44100 / rate)
+    float q = 0.0f;    // range factor of the coefficient mapping, 1 - exp(-pi), at every rate
 
     // Buffers (each block writes the samples it reads afterwards; nothing reads the rest, so
     // untouched pages never become resident)

@@ -18,6 +18,14 @@ constexpr int kIndexMask = Wavetables::kTableLength - 1;
 // After a sync restart the old waveform fades out over this many samples.
 constexpr int kSyncCrossfade = 16;
 constexpr float kSyncCrossfadeStep = 1.0f / static_cast<float>(kSyncCrossfade);
+// While the pitch sounds above the band the note's tables were chosen for, the choice that follows
+// it is checked every this many samples (0.7 ms at 44100 Hz).
+constexpr int kFollowFrames = 32; // a power of two
+// A new choice covers a semitone above the step that made it, so that a rising pitch is followed
+// in steps of a semitone rather than at every sample.
+constexpr float kFollowHeadroom = 1.0594631f;
+// The highest key a risen table choice is made for (keys from 120 play table 9 alone).
+constexpr float kHighestKey = 127.0f;
 // Read positions beyond this are reduced before the cast to int; below it the integer part
 // always fits.
 constexpr float kLargestDirectPosition = 16777216.0f;
@@ -116,6 +124,27 @@ inline __m128 readWaveLanes(const float* lower, const float* upper, __m128 lower
     return _mm_add_ps(_mm_mul_ps(lowerWeight, low), _mm_mul_ps(upperWeight, high));
 }
 
+// The first index from begin on, below end, whose value is not at or below limit (end if none):
+// four values to a comparison.
+inline int firstAbove(const float* values, int begin, int end, float limit)
+{
+    const __m128 limits = _mm_set1_ps(limit);
+    int i = begin;
+    for (; i + 4 <= end; i += 4)
+    {
+        const int above = _mm_movemask_ps(_mm_cmpnle_ps(_mm_loadu_ps(values + i), limits));
+        if (above != 0)
+        {
+            return i + __builtin_ctz(static_cast<unsigned>(above));
+        }
+    }
+    while (i < end && values[i] <= limit)
+    {
+        ++i;
+    }
+    return i;
+}
+
 } // namespace
 
 Oscillator::Oscillator(const char* prefix)
@@ -129,7 +158,7 @@ Oscillator::Oscillator(const char* prefix)
       pulseWidthOn(prefix, "PWOn"), pulseWidth(prefix, "PWid", "Width", 0.5f, 0.0f, 1.0f, false),
       pwmLevel(prefix, "PWM", "Level", 0.0f, 0.0f, 1.0f, false), pwmPolarity(prefix, "PWMPl"),
       sampleRate(44100.0f), waveSet(nullptr), lowerTable(0), upperTable(0), weight(0.0f),
-      increment(0.0f), bendPosition(0.0f), note(69)
+      increment(0.0f), keyIncrement(0.0f), bendPosition(0.0f), note(69)
 {
     addParameter(detune);
     addParameter(transpose);
@@ -275,17 +304,23 @@ float Oscillator::getTableWeight() const
     return weight;
 }
 
-void Oscillator::computeIncrement()
+float Oscillator::incrementFor(double pitchSemitones) const
 {
     // In double, stored as float: 2^((pitch - 69) / 12) x 440 Hz / rate x 2048 table samples.
-    const double pitchSemitones = static_cast<double>(note) +
-                                  static_cast<double>(transpose.getInt()) +
-                                  static_cast<double>(detune.getReal()) +
-                                  static_cast<double>(bendRange.getInt()) *
-                                      static_cast<double>(static_cast<float>(bendPosition));
     const double ratio = std::exp2((pitchSemitones - 69.0) * static_cast<double>(kOneTwelfth));
-    increment = static_cast<float>(ratio * 440.0 / static_cast<double>(sampleRate.load()) *
-                                   static_cast<double>(Wavetables::kTableLength));
+    return static_cast<float>(ratio * 440.0 / static_cast<double>(sampleRate.load()) *
+                              static_cast<double>(Wavetables::kTableLength));
+}
+
+void Oscillator::computeIncrement()
+{
+    const double keySemitones = static_cast<double>(note) +
+                                static_cast<double>(transpose.getInt()) +
+                                static_cast<double>(detune.getReal());
+    increment =
+        incrementFor(keySemitones + static_cast<double>(bendRange.getInt()) *
+                                        static_cast<double>(static_cast<float>(bendPosition)));
+    keyIncrement = incrementFor(keySemitones);
 }
 
 void Oscillator::chooseTables()
@@ -303,19 +338,25 @@ void Oscillator::chooseTables()
     {
         key -= 12.0f;
     }
+    waveSet = Wavetables::get().getWaveSet(wave.getInt());
+    tableKey = key;
+    tablesChosen = true;
+    tablesForKey(key, lowerTable, upperTable, weight);
+}
+
+void Oscillator::tablesForKey(float key, int& lower, int& upper, float& upperWeight)
+{
     const float octave = key * kOneTwelfth;
     int whole = static_cast<int>(octave);
     whole = whole > 10 ? 10 : whole;
-    const float fraction = octave - static_cast<float>(whole);
-    waveSet = Wavetables::get().getWaveSet(wave.getInt());
-    lowerTable = Wavetables::kOctaveTables[whole];
-    upperTable = Wavetables::kOctaveTables[whole + 1];
-    weight = fraction;
+    lower = Wavetables::kOctaveTables[whole];
+    upper = Wavetables::kOctaveTables[whole + 1];
+    upperWeight = octave - static_cast<float>(whole);
 }
 
 template <bool kModulated, bool kSynced>
-void Oscillator::renderWave(int count, const float* lower, const float* upper, float tableWeight,
-                            const Oscillator* master)
+void Oscillator::renderWave(int begin, int end, const float* lower, const float* upper,
+                            float tableWeight, const Oscillator* master)
 {
     const float baseIncrement = increment;
     const float* masterRecord = nullptr;
@@ -331,14 +372,14 @@ void Oscillator::renderWave(int count, const float* lower, const float* upper, f
     int fade = crossfadeCount;
     float lastMasterPhase = masterLastPhase;
 
-    for (int i = 0; i < count; ++i)
+    for (int i = begin; i < end; ++i)
     {
         output[i] = readWave(lower, upper, tableWeight, currentPhase);
 
         float step = baseIncrement;
         if constexpr (kModulated)
         {
-            step = fastExp2(modulation[i]) * baseIncrement;
+            step = modulation[i]; // the step, in place of the modulation sum
         }
         currentPhase += step;
         if (currentPhase >= kCycle)
@@ -386,7 +427,7 @@ void Oscillator::renderWave(int count, const float* lower, const float* upper, f
     masterLastPhase = lastMasterPhase;
 }
 
-void Oscillator::subtractPulseCopy(int count, const float* lower, const float* upper,
+void Oscillator::subtractPulseCopy(int begin, int end, const float* lower, const float* upper,
                                    float tableWeight, const ISynthComponent* pwmInput)
 {
     // The copy is read at the phase after each sample's advance, PWid of a cycle ahead; four
@@ -396,7 +437,7 @@ void Oscillator::subtractPulseCopy(int count, const float* lower, const float* u
     const __m128 upperWeight = _mm_set1_ps(tableWeight);
     const float* __restrict record = phaseRecord;
     float* __restrict out = output;
-    int i = 0;
+    int i = begin;
     if (pwmInput != nullptr)
     {
         const float* __restrict source = pwmInput->getOutput();
@@ -404,7 +445,7 @@ void Oscillator::subtractPulseCopy(int count, const float* lower, const float* u
         const __m128 widths = _mm_set1_ps(width);
         const __m128 depths = _mm_set1_ps(depth);
         const __m128 cycle = _mm_set1_ps(kCycle);
-        for (; i + 4 <= count; i += 4)
+        for (; i + 4 <= end; i += 4)
         {
             const __m128 modulatedWidth =
                 _mm_add_ps(widths, _mm_mul_ps(depths, _mm_loadu_ps(source + i)));
@@ -432,7 +473,7 @@ void Oscillator::subtractPulseCopy(int count, const float* lower, const float* u
                           _mm_sub_ps(_mm_loadu_ps(out + i), readWaveLanes(lower, upper, lowerWeight,
                                                                           upperWeight, position)));
         }
-        for (; i < count; ++i)
+        for (; i < end; ++i)
         {
             const float modulatedWidth = width + depth * source[i];
             float position = record[i] + modulatedWidth * kCycle;
@@ -447,41 +488,57 @@ void Oscillator::subtractPulseCopy(int count, const float* lower, const float* u
     {
         const float shift = width * kCycle;
         const __m128 shifts = _mm_set1_ps(shift);
-        for (; i + 4 <= count; i += 4)
+        for (; i + 4 <= end; i += 4)
         {
             const __m128 position = _mm_add_ps(_mm_loadu_ps(record + i), shifts);
             _mm_storeu_ps(out + i,
                           _mm_sub_ps(_mm_loadu_ps(out + i), readWaveLanes(lower, upper, lowerWeight,
                                                                           upperWeight, position)));
         }
-        for (; i < count; ++i)
+        for (; i < end; ++i)
         {
             out[i] -= readWave(lower, upper, tableWeight, record[i] + shift);
         }
     }
 }
 
-template <bool kModulated>
-void Oscillator::renderFree(int count, const float* lower, const float* upper, float tableWeight)
+float Oscillator::modulationToSteps(int count)
 {
     const float baseIncrement = increment;
     float* __restrict steps = modulation;
+    const __m128 base = _mm_set1_ps(baseIncrement);
+    // The largest step, NaN steps aside (maxps returns its second operand when one is NaN).
+    __m128 highestLanes = _mm_setzero_ps();
+    int i = 0;
+    for (; i + 4 <= count; i += 4)
+    {
+        const __m128 step = _mm_mul_ps(fastExp2Lanes(_mm_loadu_ps(steps + i)), base);
+        _mm_storeu_ps(steps + i, step);
+        highestLanes = _mm_max_ps(step, highestLanes);
+    }
+    alignas(16) float lanes[4];
+    _mm_store_ps(lanes, highestLanes);
+    float highest = lanes[0];
+    for (float lane : {lanes[1], lanes[2], lanes[3]})
+    {
+        highest = lane > highest ? lane : highest;
+    }
+    for (; i < count; ++i)
+    {
+        steps[i] = fastExp2(steps[i]) * baseIncrement;
+        highest = steps[i] > highest ? steps[i] : highest;
+    }
+    return highest;
+}
+
+template <bool kModulated>
+void Oscillator::renderFree(int begin, int end, const float* lower, const float* upper,
+                            float tableWeight)
+{
+    const float baseIncrement = increment;
+    const float* __restrict steps = modulation;
     float* __restrict record = phaseRecord;
     float* __restrict out = output;
-    if constexpr (kModulated)
-    {
-        // Each sample's step, in place of its modulation sum.
-        const __m128 base = _mm_set1_ps(baseIncrement);
-        int i = 0;
-        for (; i + 4 <= count; i += 4)
-        {
-            _mm_storeu_ps(steps + i, _mm_mul_ps(fastExp2Lanes(_mm_loadu_ps(steps + i)), base));
-        }
-        for (; i < count; ++i)
-        {
-            steps[i] = fastExp2(steps[i]) * baseIncrement;
-        }
-    }
 
     // Four samples at a time: their phases one after the other (the only dependent step, three
     // cycles of latency a sample), then the wave at each sample's phase before its advance, read
@@ -499,8 +556,8 @@ void Oscillator::renderFree(int count, const float* lower, const float* upper, f
         record[i] = currentPhase;
         return currentPhase;
     };
-    int i = 0;
-    for (; i + 4 <= count; i += 4)
+    int i = begin;
+    for (; i + 4 <= end; i += 4)
     {
         const float phase0 = currentPhase;
         const float phase1 = advance(i);
@@ -510,7 +567,7 @@ void Oscillator::renderFree(int count, const float* lower, const float* upper, f
         _mm_storeu_ps(out + i, readWaveLanes(lower, upper, lowerWeight, upperWeight,
                                              _mm_setr_ps(phase0, phase1, phase2, phase3)));
     }
-    for (; i < count; ++i)
+    for (; i < end; ++i)
     {
         out[i] = readWave(lower, upper, tableWeight, currentPhase);
         advance(i);
@@ -532,6 +589,8 @@ void Oscillator::process(int count)
     const ISynthComponent* pwmInput;
     const ISynthComponent* pitchInput;
     const Oscillator* master;
+    const float* set;
+    float key;
     const float* lower;
     const float* upper;
     float tableWeight;
@@ -543,6 +602,15 @@ void Oscillator::process(int count)
         pwmInput = pwmSource;
         pitchInput = pitchSource;
         master = syncMaster;
+        set = waveSet;
+        key = tableKey;
+        if (tablesChosen)
+        {
+            // A new note or wave starts from its own tables and a new grid of choices.
+            tablesChosen = false;
+            coveredStep = 0.0f;
+            followPosition = 0;
+        }
         lower = waveSet + lowerTable * Wavetables::kTableLength;
         upper = waveSet + upperTable * Wavetables::kTableLength;
         tableWeight = weight;
@@ -583,31 +651,90 @@ void Oscillator::process(int count)
     }
 
     computeIncrement();
+    const float highestStep = modulated ? modulationToSteps(count) : increment.load();
 
-    if (master != nullptr)
+    // The tables follow the pitch towards fewer harmonics only. The choice covers a step: 0 for
+    // the note's own tables, else a step above the note's own increment, played with the tables of
+    // the key that far above the note's. A sample whose step exceeds the covered one chooses at
+    // once, for a semitone above its step; every kFollowFrames samples from the note's start the
+    // choice is checked: back to the note's own tables at or below its pitch, anew when the step
+    // has fallen more than two semitones below the covered one. Every decision is a function of
+    // the samples alone, never of where a block starts, so any split of a block renders the same;
+    // a note that never sounds above its own pitch plays exactly its own tables.
+    const float own = keyIncrement;
+    const float base = increment;
+    float covered = coveredStep;
+    int position = followPosition;
+    if (covered == 0.0f && !(highestStep > own))
     {
-        if (modulated)
-        {
-            renderWave<true, true>(count, lower, upper, tableWeight, master);
-        }
-        else
-        {
-            renderWave<false, true>(count, lower, upper, tableWeight, master);
-        }
-    }
-    else if (modulated)
-    {
-        renderFree<true>(count, lower, upper, tableWeight);
+        // Nowhere above the note's pitch: its own tables throughout, as every check would find.
+        renderStretch(0, count, modulated, master, lower, upper, tableWeight, pwmInput);
+        position = (position + count) & (kFollowFrames - 1);
     }
     else
     {
-        renderFree<false>(count, lower, upper, tableWeight);
-    }
+        for (int begin = 0; begin < count;)
+        {
+            int end = begin;
+            while (end < count)
+            {
+                const float here = modulated ? modulation[end] : base;
+                float next = covered;
+                if (position == 0 && !(here > own))
+                {
+                    next = 0.0f;
+                }
+                else if (here > (covered > 0.0f ? covered : own) ||
+                         (position == 0 && here * kFollowHeadroom * kFollowHeadroom < covered))
+                {
+                    next = here * kFollowHeadroom;
+                }
+                if (next != covered)
+                {
+                    if (end > begin)
+                    {
+                        break; // this sample starts the next stretch
+                    }
+                    covered = next;
+                }
+                // On to the next sample that may decide: the next check, or one that exceeds.
+                const float limit = covered > 0.0f ? covered : own;
+                const int until = end + (kFollowFrames - position) < count
+                                      ? end + (kFollowFrames - position)
+                                      : count;
+                int stop = end + 1;
+                if (modulated)
+                {
+                    stop = firstAbove(modulation, stop, until, limit);
+                }
+                else
+                {
+                    stop = until;
+                }
+                position = (position + stop - end) & (kFollowFrames - 1);
+                end = stop;
+            }
 
-    if (pulseWidthOn.getBool())
-    {
-        subtractPulseCopy(count, lower, upper, tableWeight, pwmInput);
+            const float* lowerHere = lower;
+            const float* upperHere = upper;
+            float weightHere = tableWeight;
+            if (covered > 0.0f)
+            {
+                float risenKey = key + 12.0f * std::log2(covered / own);
+                risenKey = risenKey < kHighestKey ? risenKey : kHighestKey;
+                int lowerNumber = 0;
+                int upperNumber = 0;
+                tablesForKey(risenKey, lowerNumber, upperNumber, weightHere);
+                lowerHere = set + lowerNumber * Wavetables::kTableLength;
+                upperHere = set + upperNumber * Wavetables::kTableLength;
+            }
+            renderStretch(begin, end, modulated, master, lowerHere, upperHere, weightHere,
+                          pwmInput);
+            begin = end;
+        }
     }
+    coveredStep = covered;
+    followPosition = position;
 
     if (amplitudeInput != nullptr)
     {
@@ -617,5 +744,35 @@ void Oscillator::process(int count)
         {
             out[i] *= gain[i];
         }
+    }
+}
+
+void Oscillator::renderStretch(int begin, int end, bool modulated, const Oscillator* master,
+                               const float* lower, const float* upper, float tableWeight,
+                               const ISynthComponent* pwmInput)
+{
+    if (master != nullptr)
+    {
+        if (modulated)
+        {
+            renderWave<true, true>(begin, end, lower, upper, tableWeight, master);
+        }
+        else
+        {
+            renderWave<false, true>(begin, end, lower, upper, tableWeight, master);
+        }
+    }
+    else if (modulated)
+    {
+        renderFree<true>(begin, end, lower, upper, tableWeight);
+    }
+    else
+    {
+        renderFree<false>(begin, end, lower, upper, tableWeight);
+    }
+
+    if (pulseWidthOn.getBool())
+    {
+        subtractPulseCopy(begin, end, lower, upper, tableWeight, pwmInput);
     }
 }

@@ -103,18 +103,30 @@ protected:
     void parameterChanged(int index) override;
 
 private:
+    // The increment of a pitch in semitones at the current rate.
+    float incrementFor(double pitchSemitones) const;
     void computeIncrement();
     void chooseTables();
+    // The crossfaded pair of tables for a key (0..127): each octave fades from table h - 1 to h.
+    static void tablesForKey(float key, int& lower, int& upper, float& upperWeight);
+    // Turns the modulation sum (octaves) into each sample's phase step, in place; returns the
+    // largest step (NaN steps aside, 0 at least).
+    float modulationToSteps(int count);
+    // Samples begin..end - 1 of the block with one table choice: the wave and the pulse copy.
+    void renderStretch(int begin, int end, bool modulated, const Oscillator* master,
+                       const float* lower, const float* upper, float tableWeight,
+                       const ISynthComponent* pwmInput);
     template <bool kModulated, bool kSynced>
-    void renderWave(int count, const float* lower, const float* upper, float weight,
+    // With kModulated the modulation buffer holds each sample's step (modulationToSteps).
+    void renderWave(int begin, int end, const float* lower, const float* upper, float weight,
                     const Oscillator* master);
     // The wave without a sync master, with the samples of renderWave's per-sample loop: four
     // samples at a time, their phases summed one after the other and the wave read at all four
     // in one vector.
     template <bool kModulated>
-    void renderFree(int count, const float* lower, const float* upper, float weight);
+    void renderFree(int begin, int end, const float* lower, const float* upper, float weight);
     // Subtracts the copy of the wave read PWid (plus modulation) of a cycle ahead.
-    void subtractPulseCopy(int count, const float* lower, const float* upper, float weight,
+    void subtractPulseCopy(int begin, int end, const float* lower, const float* upper, float weight,
                            const ISynthComponent* pwmInput);
 
     // Parameters
@@ -139,6 +151,8 @@ private:
     int lowerTable;
     int upperTable;
     float weight;
+    float tableKey = 69.0f;   // the key the tables are chosen for, folded into 0..127
+    bool tablesChosen = true; // set by each choice; the next block starts following anew
 
     // Sources (borrowed, under the lock)
     const ISynthComponent* fm1Source = nullptr;
@@ -153,6 +167,11 @@ private:
     int crossfadeCount = 0;
     float masterLastPhase = 0.0f;
     Relaxed<float> increment;
+    Relaxed<float> keyIncrement; // the increment without bend: the pitch of the tables' key
+    // Following the pitch (audio thread): the step the current tables cover (0: the note's own)
+    // and the samples since the last regular choice.
+    float coveredStep = 0.0f;
+    int followPosition = 0;
     float phase = 0.0f;
     Relaxed<float> bendPosition;
     Relaxed<int> note;

@@ -4,15 +4,18 @@
 
 #include "tests/support/AllocationCounter.h"
 #include "tests/support/Analysis.h"
+#include "tests/support/Fft.h"
 #include "tests/support/SignalSource.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <functional>
 #include <memory>
+#include <tuple>
 #include <vector>
 
 namespace
@@ -184,6 +187,71 @@ TEST_P(FilterRateTest, ATenthOfModulationRaisesTheCutoffOneOctave)
 }
 
 INSTANTIATE_TEST_SUITE_P(Rates, FilterRateTest, ::testing::Values(44100.0f, 48000.0f, 96000.0f));
+
+namespace
+{
+
+// From the impulse response's spectrum, 20 Hz to 8 kHz: the -3 dB point (below the passband for
+// lowpass, above the stopband for highpass, between bins), and the frequency and level of the
+// largest value (resonant peak, bandpass centre) or of the notch's smallest.
+std::array<double, 3> measureResponse(float rate, int mode, double cutoffHz, float res)
+{
+    const std::size_t count = rate > 100000.0f ? 65536 : (rate > 50000.0f ? 32768 : 16384);
+    Rig rig(rate, cutoffHz, res);
+    rig.filter->setValue(Filter::kType, typeNorm(mode));
+    rig.input(1, impulse()).signal.resize(count, kAudibleFloor);
+    rig.filter->reset();
+    const auto spectrum =
+        TestFft::transformReal(rig.render(static_cast<long>(count)).data(), count);
+    const double binHz = static_cast<double>(rate) / static_cast<double>(count);
+    const double sign = mode == Filter::kNotch ? -1.0 : 1.0;
+    std::array<double, 3> found = {0.0, 0.0, -sign * 1e9}; // corner Hz, peak Hz, peak dB
+    for (std::size_t bin = 2; static_cast<double>(bin) * binHz < 8000.0; ++bin)
+    {
+        const double db = TestAnalysis::decibels(std::abs(spectrum[bin]));
+        const double before = TestAnalysis::decibels(std::abs(spectrum[bin - 1]));
+        const double hz = static_cast<double>(bin) * binHz;
+        found = hz >= 20.0 && sign * db > sign * found[2] ? std::array{found[0], hz, db} : found;
+        if (mode == Filter::kHighpass ? (before < -3.0 && db >= -3.0)
+                                      : (before >= -3.0 && db < -3.0 && found[0] == 0.0))
+        {
+            found[0] = hz - binHz * (db + 3.0) / (db - before);
+        }
+    }
+    return found;
+}
+
+} // namespace
+
+// A setting gives the response in Hz it gives at 44100 Hz at every rate: -3 dB point (lowpass,
+// highpass) and peak (not of a plain lowpass) within 3 percent, peak height within 1 dB.
+TEST(FilterTest, TheResponseInHzHoldsAtEveryRate)
+{
+    const std::tuple<int, double, float> cases[] = {
+        {Filter::kLowpass, 1000.0, 0.0f},  {Filter::kLowpass, 250.0, 0.5f},
+        {Filter::kLowpass, 1000.0, 0.5f},  {Filter::kLowpass, 500.0, 0.8f},
+        {Filter::kHighpass, 250.0, 0.5f},  {Filter::kBandpass, 250.0, 0.5f},
+        {Filter::kBandpass, 1000.0, 0.5f}, {Filter::kNotch, 1000.0, 0.5f}};
+    for (const auto& [mode, cutoffHz, res] : cases)
+    {
+        const auto reference = measureResponse(44100.0f, mode, cutoffHz, res);
+        for (float rate : {22050.0f, 48000.0f, 96000.0f, 192000.0f})
+        {
+            SCOPED_TRACE(::testing::Message()
+                         << mode << ", " << cutoffHz << ", " << res << ", " << rate);
+            const auto got = measureResponse(rate, mode, cutoffHz, res);
+            if (mode == Filter::kLowpass || mode == Filter::kHighpass)
+            {
+                EXPECT_NEAR(got[0] / reference[0], 1.0, 0.03);
+            }
+            if (mode != Filter::kLowpass || res > 0.0f)
+            {
+                EXPECT_NEAR(got[1] / reference[1], 1.0, 0.03);
+                EXPECT_NEAR(mode == Filter::kNotch ? 0.0 : got[2] - reference[2], 0.0, 1.0);
+            }
+        }
+    }
+}
 
 TEST(FilterTest, FullResonanceRingsButStaysBounded)
 {

@@ -2,6 +2,7 @@
 #include "components/Oscillator.h"
 #include "tests/support/AllocationCounter.h"
 #include "tests/support/Analysis.h"
+#include "tests/support/Fft.h"
 #include "tests/support/ModulationSources.h"
 
 #include <gtest/gtest.h>
@@ -252,6 +253,52 @@ TEST(OscillatorTest, FmShiftsThePitchByDepthTimesPolarityInOctaves)
     // Depth without a source does nothing.
     oscillator->setValue(Oscillator::kFm1, 1.0f);
     EXPECT_NEAR(measuredFrequency(*oscillator, rate), 440.0, 0.05);
+}
+
+// The energy away from the harmonics below half the rate (what folded back) in dB of the whole:
+// Blackman-Harris window (side lobes below -92 dB), six bins either side of a harmonic its own.
+double foldedDb(std::vector<float> x, double fundamentalHz, double rateHz)
+{
+    const double binHz = rateHz / static_cast<double>(x.size());
+    for (std::size_t n = 0; n < x.size(); ++n)
+    {
+        const double a = 2.0 * kPi * static_cast<double>(n) * binHz / rateHz;
+        x[n] *= static_cast<float>(0.35875 - 0.48829 * std::cos(a) + 0.14128 * std::cos(2.0 * a) -
+                                   0.01168 * std::cos(3.0 * a));
+    }
+    const auto spectrum = TestFft::transformReal(x.data(), x.size());
+    double energy[2] = {0.0, 0.0}; // folded, harmonic
+    for (std::size_t bin = 6; bin < x.size() / 2; ++bin)
+    {
+        const double offHarmonic = std::remainder(static_cast<double>(bin) * binHz, fundamentalHz);
+        const bool below = static_cast<double>(bin) * binHz - offHarmonic < rateHz / 2.0;
+        energy[below && std::abs(offHarmonic) < 6.0 * binHz] += std::norm(spectrum[bin]);
+    }
+    return 10.0 * std::log10(energy[0] / (energy[0] + energy[1]));
+}
+
+TEST(OscillatorTest, UpwardPitchModulationDoesNotFold)
+{
+    // Two octaves of FM (depth 1 on a held level of 2), or a bend of +12 semitones, take the pitch
+    // above the note's tables; the tables follow it.
+    TestSources::Constant level(2.0f);
+    for (int setup = 0; setup < 8; ++setup)
+    {
+        const int wave = (setup & 1) != 0 ? 22 : 0; // SharpWave, sawtooth
+        const int up = (setup & 2) != 0 ? 12 : 24;
+        const float rate = (setup & 4) != 0 ? 48000.0f : 44100.0f;
+        for (int note = 60; note <= 108; note += 6)
+        {
+            auto oscillator = makeOscillator(rate, wave, note);
+            oscillator->setValue(Oscillator::kFm1, up == 24 ? 1.0f : 0.0f);
+            oscillator->setFmSource(1, &level);
+            oscillator->setValue(Oscillator::kPbr, up == 12 ? 1.0f : 0.0f);
+            oscillator->bend(1.0f);
+            const double hz = 440.0 * std::exp2((note + up - 69) / 12.0);
+            EXPECT_LT(foldedDb(render(*oscillator, 16384), hz, static_cast<double>(rate)), -60.0)
+                << "setup " << setup << ", note " << note;
+        }
+    }
 }
 
 TEST(OscillatorTest, PulseWidthSubtractsACopyShiftedByTheWidth)
