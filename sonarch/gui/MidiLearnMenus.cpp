@@ -56,19 +56,35 @@ MidiLearnLock::~MidiLearnLock()
     table.unlock();
 }
 
+MidiLearnEdit::MidiLearnEdit(Midi::MidiLearn& midiLearn) : table(midiLearn)
+{
+    table.beginEdit();
+}
+
+MidiLearnEdit::~MidiLearnEdit()
+{
+    table.endEdit();
+}
+
 void runMainMenuCommand(int command, Midi::MidiLearn& midiLearn, MidiLearnDialogs& dialogs)
 {
     switch (command)
     {
     case kClearAllMidiLearn:
+    {
+        const MidiLearnEdit editing(midiLearn);
         if (dialogs.confirmClearAll())
         {
             midiLearn.clearAll();
         }
         break;
+    }
     case kImportMidiLearn:
+    {
+        const MidiLearnEdit editing(midiLearn);
         dialogs.importMidiLearn();
         break;
+    }
     case kCancelMidiLearn:
         midiLearn.endLearn();
         break;
@@ -100,6 +116,7 @@ void runControlMenuCommand(int command, int parameter, Midi::MidiLearn& midiLear
 
 void editMidiLearn(int parameter, Midi::MidiLearn& midiLearn, MidiLearnDialogs& dialogs)
 {
+    const MidiLearnEdit editing(midiLearn);
     midiLearn.endLearn();
     int selection = controllerSelectionOf(midiLearn, parameter);
     if (dialogs.chooseController(parameter, selection))
