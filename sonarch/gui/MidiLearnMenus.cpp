@@ -46,16 +46,6 @@ ParameterCommand decodeParameterCommand(int command, int parameterCount)
     return {0, 0};
 }
 
-MidiLearnLock::MidiLearnLock(Midi::MidiLearn& midiLearn) : table(midiLearn)
-{
-    table.lock();
-}
-
-MidiLearnLock::~MidiLearnLock()
-{
-    table.unlock();
-}
-
 MidiLearnEdit::MidiLearnEdit(Midi::MidiLearn& midiLearn) : table(midiLearn)
 {
     table.beginEdit();

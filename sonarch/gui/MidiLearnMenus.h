@@ -1,12 +1,9 @@
 // The view's MIDI-learn menus: their items, and what each command does to the MIDI-learn table.
 #pragma once
 
-#include <vector>
+#include "sonarch/midi/MidiLearn.h"
 
-namespace Sonarch::Midi
-{
-class MidiLearn;
-}
+#include <vector>
 
 namespace Sonarch::Gui
 {
@@ -65,17 +62,7 @@ public:
 
 // Holds the table's lock for a scope: only around reads of the tables, never across a modal
 // loop, so that the audio thread goes on applying controllers.
-class MidiLearnLock
-{
-public:
-    explicit MidiLearnLock(Midi::MidiLearn& midiLearn);
-    ~MidiLearnLock();
-    MidiLearnLock(const MidiLearnLock&) = delete;
-    MidiLearnLock& operator=(const MidiLearnLock&) = delete;
-
-private:
-    Midi::MidiLearn& table;
-};
+using MidiLearnLock = Midi::MidiLearn::Hold;
 
 // Marks a dialog that edits the bindings (beginEdit/endEdit) for a scope: a controller learned
 // while it is open is bound when it closes.

@@ -149,18 +149,6 @@ void MidiLearn::unlock()
     }
 }
 
-class MidiLearn::EditorHold
-{
-public:
-    explicit EditorHold(MidiLearn& held) : table(held) { table.lock(); }
-    ~EditorHold() { table.unlock(); }
-    EditorHold(const EditorHold&) = delete;
-    EditorHold& operator=(const EditorHold&) = delete;
-
-private:
-    MidiLearn& table;
-};
-
 void MidiLearn::beginEdit()
 {
     edits.fetch_add(1);
@@ -173,7 +161,7 @@ void MidiLearn::endEdit()
         edits.fetch_sub(1);
     }
     // Binds what was learned during the edit.
-    EditorHold hold(*this);
+    Hold hold(*this);
 }
 
 void MidiLearn::beginLearn()
@@ -196,7 +184,7 @@ void MidiLearn::endLearn()
 
 void MidiLearn::map(int parameter, int controller)
 {
-    EditorHold hold(*this);
+    Hold hold(*this);
     mapLocked(parameter, controller);
 }
 
@@ -214,7 +202,7 @@ void MidiLearn::mapLocked(int parameter, int controller)
 
 void MidiLearn::unmap(int parameter)
 {
-    EditorHold hold(*this);
+    Hold hold(*this);
     unmapLocked(parameter);
 }
 
@@ -248,7 +236,7 @@ void MidiLearn::unmapLocked(int parameter)
 
 void MidiLearn::clearAll()
 {
-    EditorHold hold(*this);
+    Hold hold(*this);
     clearLocked();
 }
 

@@ -87,14 +87,24 @@ public:
     void lock();
     void unlock();
 
+    // Holds the lock (lock/unlock) for a scope.
+    class Hold
+    {
+    public:
+        explicit Hold(MidiLearn& held) : table(held) { table.lock(); }
+        ~Hold() { table.unlock(); }
+        Hold(const Hold&) = delete;
+        Hold& operator=(const Hold&) = delete;
+
+    private:
+        MidiLearn& table;
+    };
+
     // Around a dialog that edits the bindings (user-interface thread; may nest).
     void beginEdit();
     void endEdit();
 
 private:
-    // Holds the lock for one editor operation (lock/unlock).
-    class EditorHold;
-
     bool isBindable(int parameter) const;
     // Writes value / 127 into every parameter of the controller; with the lock held.
     void applyLocked(int controller, int value);
