@@ -3,10 +3,12 @@
 # toolkit's check (windows, controls, painting, the images of the built plug-in DLL) and the
 # editor's check (the built DLL hosted through VSTPluginMain, its panel opened with effEditOpen and
 # driven with synthesized input, menus, dialogs, MIDI learn, import, open and close while another
-# thread processes, damaged images), and the two-thread host stress with the editor open and idle
+# thread processes, damaged images, hosts that call back in from inside the panel's calls, menus
+# and dialogs), and the two-thread host stress with the editor open and idle
 # ticks running. Screenshots land in build/<target>/artifacts/:
 # toolkit-panel.png, panel-image.png, editor-factory.png, editor-sh-bleeps.png, editor-status.png,
-# status-long-name.png, edit-midi-learn.png, about.png.
+# status-long-name.png, status-learning.png, status-after-program-change.png, waveform-menu.png,
+# edit-midi-learn.png, edit-midi-learn-over-panel.png, about.png.
 # Needs build/win32 and build/win64. On a machine that cannot run 32-bit programs the 32-bit checks
 # are reported as skipped, by name.
 set -uo pipefail

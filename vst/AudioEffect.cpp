@@ -23,22 +23,38 @@ AudioEffect* objectOf(AEffect* effect)
     return effect != nullptr ? static_cast<AudioEffect*>(effect->object) : nullptr;
 }
 
+// Holds an instance for one entry from the host. The instance may be closed from inside (a host
+// that answers a call of ours with effClose); it is then deleted when the outermost entry
+// returns.
+class EntryHold
+{
+public:
+    explicit EntryHold(AudioEffect* held) : object(held) { object->retain(); }
+    ~EntryHold() { object->release(); }
+    EntryHold(const EntryHold&) = delete;
+    EntryHold& operator=(const EntryHold&) = delete;
+
+private:
+    AudioEffect* object;
+};
+
 // Exceptions must not cross into the host: an allocation failure inside a host call is answered
-// with 0.
+// with 0. A closed instance answers nothing any more, also while its deletion waits.
 VstIntPtr VSTCALLBACK dispatchEntry(AEffect* effect, VstInt32 opcode, VstInt32 index,
                                     VstIntPtr value, void* ptr, float opt)
 {
     AudioEffect* object = objectOf(effect);
-    if (object == nullptr)
+    if (object == nullptr || object->isClosing())
     {
         return 0;
     }
+    const EntryHold hold(object);
     try
     {
         if (opcode == effClose)
         {
+            object->beginClose();
             object->dispatcher(opcode, index, value, ptr, opt);
-            delete object;
             return 1;
         }
         return object->dispatcher(opcode, index, value, ptr, opt);
@@ -52,8 +68,9 @@ VstIntPtr VSTCALLBACK dispatchEntry(AEffect* effect, VstInt32 opcode, VstInt32 i
 void VSTCALLBACK processEntry(AEffect* effect, float** inputs, float** outputs, VstInt32 frames)
 {
     AudioEffect* object = objectOf(effect);
-    if (object != nullptr && outputs != nullptr && frames > 0)
+    if (object != nullptr && !object->isClosing() && outputs != nullptr && frames > 0)
     {
+        const EntryHold hold(object);
         ScopedDenormalFlush flush;
         object->process(inputs, outputs, frames);
     }
@@ -63,8 +80,9 @@ void VSTCALLBACK processReplacingEntry(AEffect* effect, float** inputs, float** 
                                        VstInt32 frames)
 {
     AudioEffect* object = objectOf(effect);
-    if (object != nullptr && outputs != nullptr && frames > 0)
+    if (object != nullptr && !object->isClosing() && outputs != nullptr && frames > 0)
     {
+        const EntryHold hold(object);
         ScopedDenormalFlush flush;
         object->processReplacing(inputs, outputs, frames);
     }
@@ -74,8 +92,9 @@ void VSTCALLBACK processDoubleReplacingEntry(AEffect* effect, double** inputs, d
                                              VstInt32 frames)
 {
     AudioEffect* object = objectOf(effect);
-    if (object != nullptr && outputs != nullptr && frames > 0)
+    if (object != nullptr && !object->isClosing() && outputs != nullptr && frames > 0)
     {
+        const EntryHold hold(object);
         ScopedDenormalFlush flush;
         object->processDoubleReplacing(inputs, outputs, frames);
     }
@@ -84,7 +103,7 @@ void VSTCALLBACK processDoubleReplacingEntry(AEffect* effect, double** inputs, d
 void VSTCALLBACK setParameterEntry(AEffect* effect, VstInt32 index, float value)
 {
     AudioEffect* object = objectOf(effect);
-    if (object != nullptr && index >= 0 && index < object->getNumParams())
+    if (object != nullptr && !object->isClosing() && index >= 0 && index < object->getNumParams())
     {
         object->setParameter(index, value);
     }
@@ -93,7 +112,7 @@ void VSTCALLBACK setParameterEntry(AEffect* effect, VstInt32 index, float value)
 float VSTCALLBACK getParameterEntry(AEffect* effect, VstInt32 index)
 {
     AudioEffect* object = objectOf(effect);
-    if (object != nullptr && index >= 0 && index < object->getNumParams())
+    if (object != nullptr && !object->isClosing() && index >= 0 && index < object->getNumParams())
     {
         return object->getParameter(index);
     }
@@ -128,6 +147,29 @@ AudioEffect::AudioEffect(audioMasterCallback hostCallback, VstInt32 programCount
 AudioEffect::~AudioEffect()
 {
     delete editor;
+}
+
+void AudioEffect::retain()
+{
+    holds.fetch_add(1);
+}
+
+void AudioEffect::release()
+{
+    if (holds.fetch_sub(1) == 1 && closing.load())
+    {
+        delete this;
+    }
+}
+
+void AudioEffect::beginClose()
+{
+    closing.store(true);
+    // The editor closes at once (its windows go now), whatever still runs below.
+    if (editor != nullptr)
+    {
+        editor->close();
+    }
 }
 
 void AudioEffect::setFlag(VstInt32 flag, bool on)
@@ -336,7 +378,8 @@ VstInt32 AudioEffect::getMasterVersion()
 VstIntPtr AudioEffect::callHost(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
                                 float opt)
 {
-    if (audioMaster == nullptr)
+    // The host has closed a closing instance: it is not called with it any more.
+    if (audioMaster == nullptr || closing.load())
     {
         return 0;
     }

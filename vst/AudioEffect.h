@@ -1,7 +1,10 @@
 // The root of the plug-in base: the AEffect descriptor, the base opcode table and the host calls.
 #pragma once
 
+#include "base/KeepAlive.h"
 #include "vst/VstAbi.h"
+
+#include <atomic>
 
 class AEffEditor;
 
@@ -10,7 +13,13 @@ class AEffEditor;
 // pointers, sizes, rates) before a virtual operation sees it, so derived classes may rely on
 // valid arguments. Threads: processReplacing and processEvents run on the host's audio thread,
 // every other operation on its user-interface thread.
-class AudioEffect
+//
+// Lifetime: effClose deletes the instance, but not under code of its own. Every dispatcher entry
+// and every handler of the editor's panel holds the instance (KeepAlive); an effClose that
+// arrives while it is held (a host that closes the plug-in from inside the automation call of a
+// knob turn, or from a timer while a menu of the editor is open) closes the editor at once, makes
+// the instance refuse every further host call, and leaves the deletion to the last release.
+class AudioEffect : public KeepAlive
 {
 public:
     AudioEffect(audioMasterCallback hostCallback, VstInt32 programCount, VstInt32 parameterCount);
@@ -18,6 +27,13 @@ public:
 
     AudioEffect(const AudioEffect&) = delete;
     AudioEffect& operator=(const AudioEffect&) = delete;
+
+    // KeepAlive: the user-interface thread's holds.
+    void retain() override;
+    void release() override;
+    // effClose: closes the editor and marks the instance closing; the last release deletes it.
+    void beginClose();
+    bool isClosing() const { return closing.load(); }
 
     virtual VstIntPtr dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
                                  float opt);
@@ -93,4 +109,8 @@ protected:
 
     bool isParameterIndex(VstInt32 index) const { return index >= 0 && index < numParams; }
     bool isProgramIndex(VstIntPtr index) const { return index >= 0 && index < numPrograms; }
+
+private:
+    std::atomic<int> holds{0};
+    std::atomic<bool> closing{false};
 };

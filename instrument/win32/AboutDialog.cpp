@@ -2,6 +2,7 @@
 #include "instrument/win32/AboutDialog.h"
 
 #include "instrument/resources/ResourceIds.h"
+#include "sonarch/gui/win32/WindowGeometry.h"
 
 namespace
 {
@@ -25,7 +26,9 @@ void fitToPicture(HWND dialog)
     SetWindowPos(picture, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-INT_PTR CALLBACK aboutDialogProc(HWND dialog, UINT message, WPARAM, LPARAM)
+// Esc, Enter (the dialog manager's IDCANCEL and IDOK), the close button and a click anywhere on
+// the picture close the box.
+INT_PTR CALLBACK aboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message)
     {
@@ -34,9 +37,19 @@ INT_PTR CALLBACK aboutDialogProc(HWND dialog, UINT message, WPARAM, LPARAM)
         return TRUE;
     case WM_INITDIALOG:
         fitToPicture(dialog);
+        // lParam: the panel the box opens over.
+        Sonarch::Gui::placeDialogOver(dialog, reinterpret_cast<HWND>(lParam));
         return TRUE;
+    case WM_COMMAND:
+        if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)
+        {
+            EndDialog(dialog, 1);
+            return TRUE;
+        }
+        return FALSE;
     case WM_LBUTTONDOWN:
-        // Tavrel has no web page: the picture names no address, and a click on it opens nothing.
+        // Tavrel has no web page: the picture names no address, so a click only closes the box.
+        EndDialog(dialog, 1);
         return TRUE;
     default:
         return FALSE;
@@ -47,5 +60,6 @@ INT_PTR CALLBACK aboutDialogProc(HWND dialog, UINT message, WPARAM, LPARAM)
 
 void showAboutDialog(HINSTANCE instance, HWND owner)
 {
-    DialogBoxParamA(instance, MAKEINTRESOURCEA(TAVREL_DIALOG_ABOUT), owner, aboutDialogProc, 0);
+    DialogBoxParamA(instance, MAKEINTRESOURCEA(TAVREL_DIALOG_ABOUT), owner, aboutDialogProc,
+                    reinterpret_cast<LPARAM>(owner));
 }

@@ -147,6 +147,8 @@ bool TavrelView::createControls(HINSTANCE instance)
 void TavrelView::onDestroy()
 {
     View::onDestroy();
+    // The label goes with the panel's children; the object may outlive them for a while.
+    statusLabel = nullptr;
     deleteFont(dropDownFont);
     deleteFont(statusFont);
 }

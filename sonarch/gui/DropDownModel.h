@@ -21,6 +21,14 @@ public:
 
     static int commandForItem(int item) { return item + 1; }
 
+    // The box's frame carries its arrow in a strip this wide at its right end (painted into the
+    // panel's background); the selected text is centred in the space left of it.
+    static constexpr int kArrowWidth = 8;
+    static int textRight(int boxWidth)
+    {
+        return boxWidth > kArrowWidth ? boxWidth - kArrowWidth : boxWidth;
+    }
+
     // The menu returned a command. Returns true when an item was chosen, which is posted even when
     // it was selected already; a dismissed menu (command below 1) and a command past the list
     // change nothing.

@@ -46,14 +46,14 @@ ParameterCommand decodeParameterCommand(int command, int parameterCount)
     return {0, 0};
 }
 
-MidiLearnLock::MidiLearnLock(Midi::MidiLearn& midiLearn) : table(midiLearn)
+MidiLearnEdit::MidiLearnEdit(Midi::MidiLearn& midiLearn) : table(midiLearn)
 {
-    table.lock();
+    table.beginEdit();
 }
 
-MidiLearnLock::~MidiLearnLock()
+MidiLearnEdit::~MidiLearnEdit()
 {
-    table.unlock();
+    table.endEdit();
 }
 
 void runMainMenuCommand(int command, Midi::MidiLearn& midiLearn, MidiLearnDialogs& dialogs)
@@ -61,14 +61,20 @@ void runMainMenuCommand(int command, Midi::MidiLearn& midiLearn, MidiLearnDialog
     switch (command)
     {
     case kClearAllMidiLearn:
+    {
+        const MidiLearnEdit editing(midiLearn);
         if (dialogs.confirmClearAll())
         {
             midiLearn.clearAll();
         }
         break;
+    }
     case kImportMidiLearn:
+    {
+        const MidiLearnEdit editing(midiLearn);
         dialogs.importMidiLearn();
         break;
+    }
     case kCancelMidiLearn:
         midiLearn.endLearn();
         break;
@@ -100,6 +106,7 @@ void runControlMenuCommand(int command, int parameter, Midi::MidiLearn& midiLear
 
 void editMidiLearn(int parameter, Midi::MidiLearn& midiLearn, MidiLearnDialogs& dialogs)
 {
+    const MidiLearnEdit editing(midiLearn);
     midiLearn.endLearn();
     int selection = controllerSelectionOf(midiLearn, parameter);
     if (dialogs.chooseController(parameter, selection))

@@ -1,12 +1,9 @@
 // The view's MIDI-learn menus: their items, and what each command does to the MIDI-learn table.
 #pragma once
 
-#include <vector>
+#include "sonarch/midi/MidiLearn.h"
 
-namespace Sonarch::Midi
-{
-class MidiLearn;
-}
+#include <vector>
 
 namespace Sonarch::Gui
 {
@@ -63,23 +60,26 @@ public:
     virtual bool chooseController(int parameter, int& selection) = 0;
 };
 
-// Holds the table's lock for a scope. The view holds it for the whole of each menu and of each
-// dialog or message box opened from one, so every change of the learning state or of the bindings
-// made by the editor happens inside it; the audio thread skips a controller meanwhile.
-class MidiLearnLock
+// Holds the table's lock for a scope: only around reads of the tables, never across a modal
+// loop, so that the audio thread goes on applying controllers.
+using MidiLearnLock = Midi::MidiLearn::Hold;
+
+// Marks a dialog that edits the bindings (beginEdit/endEdit) for a scope: a controller learned
+// while it is open is bound when it closes.
+class MidiLearnEdit
 {
 public:
-    explicit MidiLearnLock(Midi::MidiLearn& midiLearn);
-    ~MidiLearnLock();
-    MidiLearnLock(const MidiLearnLock&) = delete;
-    MidiLearnLock& operator=(const MidiLearnLock&) = delete;
+    explicit MidiLearnEdit(Midi::MidiLearn& midiLearn);
+    ~MidiLearnEdit();
+    MidiLearnEdit(const MidiLearnEdit&) = delete;
+    MidiLearnEdit& operator=(const MidiLearnEdit&) = delete;
 
 private:
     Midi::MidiLearn& table;
 };
 
-// The commands, run by the view while it holds the lock. A dismissed menu (command 0) and unknown
-// commands do nothing.
+// The commands, run by the view after the menu closed. Each dialog that edits the bindings runs
+// inside a MidiLearnEdit. A dismissed menu (command 0) and unknown commands do nothing.
 void runMainMenuCommand(int command, Midi::MidiLearn& midiLearn, MidiLearnDialogs& dialogs);
 void runControlMenuCommand(int command, int parameter, Midi::MidiLearn& midiLearn,
                            MidiLearnDialogs& dialogs);

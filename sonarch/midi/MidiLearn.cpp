@@ -22,6 +22,10 @@ MidiLearn::MidiLearn(Parameters::BankInterface* targetBank)
       bank(targetBank)
 {
     clearLocked();
+    for (std::atomic<int>& value : pendingValues)
+    {
+        value.store(kNone);
+    }
 }
 
 MidiLearn::~MidiLearn() = default;
@@ -38,19 +42,37 @@ void MidiLearn::controlChange(int controller, int value)
     {
         return;
     }
-    // The editor may hold the lock for the whole of a modal dialog, so the audio thread only
-    // tries it: a message that arrives meanwhile is dropped, neither learned nor applied.
+    // The editor holds the lock only for a moment: a message that meets it is kept, not lost.
     if (!tableLock.tryLock())
     {
+        if (learning)
+        {
+            if (isBindable(learnTarget))
+            {
+                int none = kNone;
+                pendingLearn.compare_exchange_strong(none, learnTarget * 256 + controller);
+            }
+            endLearn();
+            return;
+        }
+        pendingValues[controller].store(value);
+        valuesPending.store(true);
         return;
     }
+    applyPendingLocked();
     if (learning)
     {
-        mapLocked(learnTarget, controller);
-        tableLock.unlock();
-        endLearn();
-        return;
+        learnLocked(controller);
     }
+    else
+    {
+        applyLocked(controller, value);
+    }
+    tableLock.unlock();
+}
+
+void MidiLearn::applyLocked(int controller, int value)
+{
     const int count = controllerCounts[controller];
     if (count > 0 && bank != nullptr)
     {
@@ -64,7 +86,82 @@ void MidiLearn::controlChange(int controller, int value)
         }
         bank->unlock();
     }
+}
+
+void MidiLearn::learnLocked(int controller)
+{
+    if (edits.load() > 0 && isBindable(learnTarget))
+    {
+        int none = kNone;
+        pendingLearn.compare_exchange_strong(none, learnTarget * 256 + controller);
+    }
+    else
+    {
+        mapLocked(learnTarget, controller);
+    }
+    endLearn();
+}
+
+void MidiLearn::applyPendingLocked()
+{
+    if (edits.load() == 0)
+    {
+        const int learned = pendingLearn.exchange(kNone);
+        if (learned != kNone)
+        {
+            mapLocked(learned / 256, learned % 256);
+        }
+    }
+    if (valuesPending.exchange(false))
+    {
+        for (int controller = 0; controller < kControllerCount; ++controller)
+        {
+            const int value = pendingValues[controller].exchange(kNone);
+            if (value != kNone)
+            {
+                applyLocked(controller, value);
+            }
+        }
+    }
+}
+
+void MidiLearn::lock()
+{
+    tableLock.lock();
+    ++editorHolds;
+}
+
+void MidiLearn::unlock()
+{
+    const bool last = --editorHolds == 0;
+    if (last)
+    {
+        applyPendingLocked();
+    }
     tableLock.unlock();
+    // The audio thread may have kept something between the look above and the unlock; if the
+    // lock is busy again, its holder applies it.
+    while (last && (valuesPending.load() || (edits.load() == 0 && pendingLearn.load() != kNone)) &&
+           tableLock.tryLock())
+    {
+        applyPendingLocked();
+        tableLock.unlock();
+    }
+}
+
+void MidiLearn::beginEdit()
+{
+    edits.fetch_add(1);
+}
+
+void MidiLearn::endEdit()
+{
+    if (edits.load() > 0)
+    {
+        edits.fetch_sub(1);
+    }
+    // Binds what was learned during the edit.
+    Hold hold(*this);
 }
 
 void MidiLearn::beginLearn()
@@ -87,7 +184,7 @@ void MidiLearn::endLearn()
 
 void MidiLearn::map(int parameter, int controller)
 {
-    ScopedLock guard(tableLock);
+    Hold hold(*this);
     mapLocked(parameter, controller);
 }
 
@@ -105,7 +202,7 @@ void MidiLearn::mapLocked(int parameter, int controller)
 
 void MidiLearn::unmap(int parameter)
 {
-    ScopedLock guard(tableLock);
+    Hold hold(*this);
     unmapLocked(parameter);
 }
 
@@ -139,7 +236,7 @@ void MidiLearn::unmapLocked(int parameter)
 
 void MidiLearn::clearAll()
 {
-    ScopedLock guard(tableLock);
+    Hold hold(*this);
     clearLocked();
 }
 

@@ -22,10 +22,14 @@ namespace Sonarch::Midi
 // in binding order. The tables are fixed arrays: binding and unbinding never allocate, because a
 // learned controller binds on the audio thread.
 //
-// Threads: controlChange runs on the audio thread. The editor holds the lock (lock/unlock) around
-// its learn menus and dialogs, which may last as long as the user likes, so controlChange only
-// tries the lock and skips the message while the editor holds it. Every other operation that
-// changes the tables takes the lock itself.
+// Threads: controlChange runs on the audio thread and never waits. Every operation of the editor
+// takes the table's lock only for the moment it reads or changes the tables, never across a
+// menu or dialog, so bound controllers keep playing while one is open. A controller that arrives
+// in such a moment is kept (the latest value of each controller) and applied as soon as the lock
+// is free: by the editor when it leaves the lock, or by the next control change. A dialog that
+// edits the bindings (the Edit MIDI Learn dialog, the question before Clear All, the import)
+// runs between beginEdit and endEdit: a controller learned meanwhile is bound when the last edit
+// ends, after what the dialog did, so the dialog cannot undo it unseen.
 class MidiLearn
 {
 public:
@@ -77,12 +81,39 @@ public:
     void addListener(MidiLearnListener* listener) { listeners.add(listener); }
     void removeListener(MidiLearnListener* listener) { listeners.remove(listener); }
 
-    // Held by the editor around its MIDI-learn actions (recursive).
-    void lock() { tableLock.lock(); }
-    void unlock() { tableLock.unlock(); }
+    // Held by the editor while it reads the tables (recursive, user-interface thread only, and
+    // briefly: never across a modal loop). Leaving the outermost hold applies what the audio
+    // thread could not apply meanwhile.
+    void lock();
+    void unlock();
+
+    // Holds the lock (lock/unlock) for a scope.
+    class Hold
+    {
+    public:
+        explicit Hold(MidiLearn& held) : table(held) { table.lock(); }
+        ~Hold() { table.unlock(); }
+        Hold(const Hold&) = delete;
+        Hold& operator=(const Hold&) = delete;
+
+    private:
+        MidiLearn& table;
+    };
+
+    // Around a dialog that edits the bindings (user-interface thread; may nest).
+    void beginEdit();
+    void endEdit();
 
 private:
     bool isBindable(int parameter) const;
+    // Writes value / 127 into every parameter of the controller; with the lock held.
+    void applyLocked(int controller, int value);
+    // Applies the kept controller values, and a kept learned binding unless an edit runs; with
+    // the lock held.
+    void applyPendingLocked();
+    // Learning: binds the target to the controller (now, or when the edits end) and ends
+    // learning; with the lock held.
+    void learnLocked(int controller);
     void mapLocked(int parameter, int controller);
     void unmapLocked(int parameter);
     void clearLocked();
@@ -97,6 +128,15 @@ private:
     int parameterController[kMaxParameters];
     Parameters::BankInterface* bank;
     Mutex tableLock;
+    // Editor holds of the lock (user-interface thread only).
+    int editorHolds = 0;
+    // Dialogs that edit the bindings, open now.
+    std::atomic<int> edits{0};
+    // Kept by the audio thread when the lock was taken: the latest value of each controller
+    // (kNone for none), and a learned binding (target * 256 + controller, or kNone).
+    std::atomic<int> pendingValues[kControllerCount];
+    std::atomic<bool> valuesPending{false};
+    std::atomic<int> pendingLearn{kNone};
 };
 
 } // namespace Sonarch::Midi

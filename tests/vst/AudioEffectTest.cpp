@@ -395,6 +395,56 @@ TEST_F(AudioEffectDispatch, CloseDeletesTheObjectAndAnswersOne)
     EXPECT_TRUE(RecordingEffect::destroyed);
 }
 
+// A host that answers the plug-in's automation call by closing it, as some close plug-ins while
+// handling a parameter change. The object must outlive the call that led there, then go; while
+// it waits it answers nothing and calls the host no more.
+struct ClosingHost
+{
+    static std::vector<std::string> log;
+    static VstIntPtr VSTCALLBACK answer(AEffect* from, VstInt32 opcode, VstInt32, VstIntPtr, void*,
+                                        float)
+    {
+        if (opcode == audioMasterAutomate)
+        {
+            log.push_back("automate");
+            log.push_back("close " +
+                          std::to_string(from->dispatcher(from, effClose, 0, 0, nullptr, 0.0f)));
+            log.push_back(RecordingEffect::destroyed ? "gone" : "kept");
+            log.push_back("then " + std::to_string(from->dispatcher(from, effGetProgram, 0, 0,
+                                                                    nullptr, 0.0f)));
+        }
+        return opcode == audioMasterVersion ? 2400 : 0;
+    }
+};
+std::vector<std::string> ClosingHost::log;
+
+class AutomatingEffect : public RecordingEffect
+{
+public:
+    using RecordingEffect::RecordingEffect;
+    // A program change that reports a parameter, then goes on using the object.
+    void setProgram(VstInt32 index) override
+    {
+        setParameterAutomated(3, 0.5f);
+        setParameterAutomated(4, 0.5f); // not passed to the closed host
+        calls.push_back("after automate");
+        ClosingHost::log.push_back(std::to_string(calls.size()));
+        RecordingEffect::setProgram(index);
+    }
+};
+
+TEST(AudioEffectHost, ClosingFromInsideAHostCallDeletesTheObjectWhenTheOuterCallReturns)
+{
+    RecordingEffect::destroyed = false;
+    ClosingHost::log.clear();
+    auto* effect = new AutomatingEffect(ClosingHost::answer);
+    AEffect* aeffect = effect->getAeffect();
+    EXPECT_EQ(aeffect->dispatcher(aeffect, effSetProgram, 0, 7, nullptr, 0.0f), 0);
+    EXPECT_TRUE(RecordingEffect::destroyed);
+    EXPECT_EQ(ClosingHost::log,
+              (std::vector<std::string>{"automate", "close 1", "kept", "then 0", "2"}));
+}
+
 TEST(AudioEffectHost, NullHostCallbackMakesEveryHostCallAnswerZero)
 {
     AudioEffectX effect(nullptr, 128, 97);

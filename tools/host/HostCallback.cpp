@@ -113,6 +113,12 @@ VstIntPtr HostedPlugin::answer(AEffect* /*effect*/, VstInt32 opcode, VstInt32 in
     {
     case audioMasterAutomate:
         automations.push_back({index, opt});
+        if (onAutomate)
+        {
+            // A copy: the reaction may replace the hook.
+            const std::function<void(const Automation&)> react = onAutomate;
+            react(automations.back());
+        }
         return 0;
     case audioMasterVersion:
         ++versionCalls;

@@ -41,6 +41,9 @@ public:
 
     // What the plug-in did through the callback.
     std::vector<Automation> automations;
+    // Called after an automation is recorded, from inside the plug-in's call (a host that reacts
+    // at once: it may close the editor or the plug-in from there).
+    std::function<void(const Automation&)> onAutomate;
     std::vector<std::string> canDoQuestions;
     int wantMidiCalls = 0;
     int getTimeCalls = 0;

@@ -63,8 +63,18 @@ void DropDownBox::onPaint(HDC dc)
     }
     if (model.getCount() > 0)
     {
-        drawText(dc, items[model.getSelected()], font, textColour, client,
+        RECT text = client;
+        text.right = DropDownModel::textRight(client.right);
+        drawText(dc, items[model.getSelected()], font, textColour, text,
                  DT_SINGLELINE | DT_VCENTER | DT_CENTER);
+    }
+}
+
+void DropDownBox::onDestroy()
+{
+    if (menuOpen)
+    {
+        EndMenu();
     }
 }
 
@@ -77,8 +87,17 @@ void DropDownBox::onLButtonDown(unsigned, int, int)
     RECT box = {};
     GetWindowRect(hwnd, &box);
     const HWND self = hwnd;
+    // The current item carries the menu's check mark.
+    if (model.getCount() > 0)
+    {
+        CheckMenuRadioItem(menu, DropDownModel::commandForItem(0),
+                           DropDownModel::commandForItem(model.getCount() - 1),
+                           DropDownModel::commandForItem(model.getSelected()), MF_BYCOMMAND);
+    }
+    menuOpen = true;
     const int command = static_cast<int>(
         TrackPopupMenu(menu, TPM_RETURNCMD, box.left, box.bottom, 0, self, nullptr));
+    menuOpen = false;
     // The menu's message loop may have seen the panel closed, and this box deleted.
     if (!holds(self, this))
     {

@@ -30,6 +30,8 @@ public:
 protected:
     void onPaint(HDC dc) override;
     void onLButtonDown(unsigned keys, int x, int y) override;
+    // Ends the box's menu if it is open: the panel is going.
+    void onDestroy() override;
 
 private:
     DropDownBox(int itemCount, int parameterIndex, GpBitmap* background, const char* const* items,
@@ -41,6 +43,7 @@ private:
     HFONT font;
     COLORREF textColour;
     HMENU menu;
+    bool menuOpen = false;
     DropDownModel model;
 };
 

@@ -1,6 +1,7 @@
 // The "Edit MIDI Learn" dialog procedure.
 #include "sonarch/gui/win32/EditMidiLearnDialog.h"
 
+#include "sonarch/gui/win32/WindowGeometry.h"
 #include "sonarch/midi/ControllerNames.h"
 
 namespace Sonarch::Gui
@@ -8,6 +9,13 @@ namespace Sonarch::Gui
 
 namespace
 {
+
+// What the dialog is given: the caller's selection and the window it opens over.
+struct EditRequest
+{
+    int* selection;
+    HWND over;
+};
 
 INT_PTR CALLBACK editMidiLearnProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -23,10 +31,15 @@ INT_PTR CALLBACK editMidiLearnProc(HWND dialog, UINT message, WPARAM wParam, LPA
             SendDlgItemMessageA(dialog, kControllerListId, LB_ADDSTRING, 0,
                                 reinterpret_cast<LPARAM>(name));
         }
+        const auto* request = reinterpret_cast<const EditRequest*>(lParam);
+        int* selection = request != nullptr ? request->selection : nullptr;
         // The address of the caller's selection. DWLP_USER holds a whole pointer in 64-bit
         // builds too (SetWindowLongA at byte 8 would cut it, and byte 8 is not DWLP_USER there).
-        SetWindowLongPtrA(dialog, DWLP_USER, lParam);
-        const int* selection = reinterpret_cast<const int*>(lParam);
+        SetWindowLongPtrA(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(selection));
+        if (request != nullptr)
+        {
+            placeDialogOver(dialog, request->over);
+        }
         SendDlgItemMessageA(dialog, kControllerListId, LB_SETCURSEL,
                             static_cast<WPARAM>(selection != nullptr ? *selection : 0), 0);
         return TRUE;
@@ -57,12 +70,13 @@ INT_PTR CALLBACK editMidiLearnProc(HWND dialog, UINT message, WPARAM wParam, LPA
 
 } // namespace
 
-bool runEditMidiLearnDialog(HINSTANCE instance, HWND owner, int& selection)
+bool runEditMidiLearnDialog(HINSTANCE instance, HWND owner, HWND over, int& selection)
 {
     int chosen = selection;
+    EditRequest request = {&chosen, over != nullptr ? over : owner};
     const INT_PTR result =
         DialogBoxParamA(instance, MAKEINTRESOURCEA(kEditMidiLearnDialogId), owner,
-                        editMidiLearnProc, reinterpret_cast<LPARAM>(&chosen));
+                        editMidiLearnProc, reinterpret_cast<LPARAM>(&request));
     // -1: the dialog could not be made.
     if (result <= 0)
     {

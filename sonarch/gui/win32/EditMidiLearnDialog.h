@@ -10,10 +10,11 @@ namespace Sonarch::Gui
 constexpr int kEditMidiLearnDialogId = 1000;
 constexpr int kControllerListId = 1000;
 
-// Runs the dialog modally, owned by owner, with list entry `selection` selected (0 "None", k + 1
+// Runs the dialog modally, owned by owner and centred over `over` (the control whose parameter it
+// edits; null for the owner), with list entry `selection` selected (0 "None", k + 1
 // controller k). Returns true when the user pressed OK; selection is then the entry chosen, or -1
 // when the list had none. Cancel, closing the dialog, or a dialog that could not be made return
 // false and leave selection alone.
-bool runEditMidiLearnDialog(HINSTANCE instance, HWND owner, int& selection);
+bool runEditMidiLearnDialog(HINSTANCE instance, HWND owner, HWND over, int& selection);
 
 } // namespace Sonarch::Gui

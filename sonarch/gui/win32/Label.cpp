@@ -32,7 +32,10 @@ Label::Label(GpBitmap* backgroundIn, HFONT fontIn) : background(backgroundIn), f
 void Label::setText(const char* newText)
 {
     text.set(newText);
-    InvalidateRect(hwnd, nullptr, TRUE);
+    if (hwnd != nullptr)
+    {
+        InvalidateRect(hwnd, nullptr, TRUE);
+    }
 }
 
 void Label::onPaint(HDC dc)

@@ -52,13 +52,24 @@ private:
     HGDIOBJ previous;
 };
 
-bool fitsWrapped(HDC dc, const char* text, HFONT font, const RECT& rect, UINT format)
+// The height the text needs wrapped in the rectangle's width; 0 when it is wider than that.
+int wrappedHeight(HDC dc, const char* text, HFONT font, const RECT& rect, UINT format)
 {
     const SelectedFont selected(dc, font);
     RECT needed = rect;
     DrawTextA(dc, text, -1, &needed, format | DT_CALCRECT);
-    return needed.bottom - needed.top <= rect.bottom - rect.top &&
-           needed.right - needed.left <= rect.right - rect.left;
+    return needed.right - needed.left <= rect.right - rect.left ? needed.bottom - needed.top : 0;
+}
+
+// The rectangle moved down by half of the height it has to spare.
+RECT centredVertically(RECT rect, int height)
+{
+    const int spare = (rect.bottom - rect.top) - height;
+    if (spare > 0)
+    {
+        rect.top += spare / 2;
+    }
+    return rect;
 }
 
 int lineWidth(HDC dc, HFONT font, const std::string& line)
@@ -107,9 +118,10 @@ void drawTextFitted(HDC dc, const char* text, HFONT font, COLORREF colour, RECT 
     {
         return;
     }
-    if ((format & DT_WORDBREAK) == 0 || fitsWrapped(dc, text, font, rect, format))
+    const int height = wrappedHeight(dc, text, font, rect, format);
+    if ((format & DT_WORDBREAK) == 0 || (height > 0 && height <= rect.bottom - rect.top))
     {
-        drawText(dc, text, font, colour, rect, format);
+        drawText(dc, text, font, colour, centredVertically(rect, height), format);
         return;
     }
     TEXTMETRICA metrics = {};
@@ -119,7 +131,8 @@ void drawTextFitted(HDC dc, const char* text, HFONT font, COLORREF colour, RECT 
     }
     const UINT lineFormat = (format & ~static_cast<UINT>(DT_WORDBREAK)) | DT_SINGLELINE;
     const int width = rect.right - rect.left;
-    int top = rect.top;
+    const int lines = 1 + static_cast<int>(std::count(text, text + std::strlen(text), '\n'));
+    int top = centredVertically(rect, lines * metrics.tmHeight).top;
     const char* start = text;
     for (;;)
     {

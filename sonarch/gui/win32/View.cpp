@@ -10,6 +10,7 @@
 #include "sonarch/midi/MidiLearn.h"
 
 #include <climits>
+#include <cstring>
 #include <vector>
 
 namespace Sonarch
@@ -55,17 +56,44 @@ POINT bottomLeftOf(HWND window)
 
 } // namespace
 
+// Counts the view's menus and dialogs in progress for a scope. The object outlives its window
+// while a handler of it runs, so the count may be taken down after the window is gone.
+class View::ModalLoop
+{
+public:
+    explicit ModalLoop(View& running) : view(running) { ++view.modalLoops; }
+    ~ModalLoop() { --view.modalLoops; }
+    ModalLoop(const ModalLoop&) = delete;
+    ModalLoop& operator=(const ModalLoop&) = delete;
+
+private:
+    View& view;
+};
+
 // The menus' dialogs, played by the view. Made on the stack for one command: the view may be gone
 // when a modal loop returns, and the commands touch only the MIDI-learn table after one.
 class View::Dialogs final : public Gui::MidiLearnDialogs
 {
 public:
     explicit Dialogs(View& shown) : view(shown) {}
-    bool confirmClearAll() override { return view.confirmClearAll(); }
-    void importMidiLearn() override { view.importMidiLearn(); }
-    void showAbout() override { view.showAbout(); }
+    bool confirmClearAll() override
+    {
+        const ModalLoop loop(view);
+        return view.confirmClearAll();
+    }
+    void importMidiLearn() override
+    {
+        const ModalLoop loop(view);
+        view.importMidiLearn();
+    }
+    void showAbout() override
+    {
+        const ModalLoop loop(view);
+        view.showAbout();
+    }
     bool chooseController(int parameter, int& selection) override
     {
+        const ModalLoop loop(view);
         return view.chooseController(parameter, selection);
     }
 
@@ -73,17 +101,53 @@ private:
     View& view;
 };
 
+namespace
+{
+
+BOOL CALLBACK closeDialogOf(HWND window, LPARAM root)
+{
+    char name[16] = {};
+    GetClassNameA(window, name, sizeof(name));
+    if (std::strcmp(name, "#32770") == 0 && IsWindowVisible(window) != FALSE &&
+        GetWindow(window, GW_OWNER) == reinterpret_cast<HWND>(root))
+    {
+        PostMessageA(window, WM_CLOSE, 0, 0);
+    }
+    return TRUE;
+}
+
+} // namespace
+
+void View::endModalLoops()
+{
+    if (modalLoops == 0 || hwnd == nullptr)
+    {
+        return;
+    }
+    // The menus and dialogs opened over the panel end with it: their answers would reach nobody.
+    // Dialogs are owned by the host's top-level window (the system gives a child's dialogs to
+    // its root); closing one is its Cancel.
+    EndMenu();
+    EnumThreadWindows(GetCurrentThreadId(), closeDialogOf,
+                      reinterpret_cast<LPARAM>(GetAncestor(hwnd, GA_ROOT)));
+}
+
 View::View(Parameters::BankInterface* bankIn, Midi::MidiLearn* midiLearnIn,
            Gui::GpBitmap* backgroundIn)
     : bank(bankIn), midiLearn(midiLearnIn), background(backgroundIn)
 {
 }
 
-View::~View()
+View::~View() = default;
+
+void View::onNcDestroy()
 {
+    // The owner forgets the view now, even if the object outlives the window for a while (a
+    // handler of the view below on the stack).
     if (owner != nullptr)
     {
         owner->viewDestroyed(this);
+        owner = nullptr;
     }
 }
 
@@ -178,6 +242,7 @@ void View::onPaint(HDC dc)
 void View::onDestroy()
 {
     stopListening();
+    endModalLoops();
 }
 
 void View::getMenuRect(RECT* rect)
@@ -216,6 +281,9 @@ LRESULT View::defaultProc(UINT message, WPARAM wParam, LPARAM lParam)
         isRegisteredMessage(message, Gui::UWM_BANK_UPDATED))
     {
         bookkeeping.refreshAllLater();
+        // The last parameter's text belongs to the program that was: the status line shows the
+        // learning state instead (cleared when not learning).
+        showLearnState(midiLearn->isLearning());
         return 0;
     }
     if (isRegisteredMessage(message, Gui::UWM_PARAMETER_VALUE_CHANGED))
@@ -244,7 +312,9 @@ LRESULT View::defaultProc(UINT message, WPARAM wParam, LPARAM lParam)
     {
         const int index = wParam <= INT_MAX ? static_cast<int>(wParam) : -1;
         const float value = Gui::valueFromBits(static_cast<std::uint64_t>(lParam));
-        if (bookkeeping.controlValueChanged(index, value, *bank, this))
+        // The bank tells the plug-in, which tells the host: a host may close the editor or the
+        // instance from inside that call, and the view then shows nothing more.
+        if (bookkeeping.controlValueChanged(index, value, *bank, this) && hwnd != nullptr)
         {
             showParameterText(index);
         }
@@ -307,12 +377,11 @@ void View::onLButtonDown(unsigned, int x, int y)
     {
         return;
     }
-    Gui::MidiLearnLock held(*midiLearn);
     const HMENU menu = makeMenu(Gui::mainMenuItems(midiLearn->isLearning()));
     POINT screen = point;
     ClientToScreen(hwnd, &screen);
     const HWND self = hwnd;
-    const int command = trackMenu(menu, screen, self);
+    const int command = trackMenuOf(menu, screen, self);
     if (menu != nullptr)
     {
         DestroyMenu(menu);
@@ -340,11 +409,10 @@ void View::onControlRightClick(Control* control)
 
 void View::singleParameterMenu(Control* control)
 {
-    Gui::MidiLearnLock held(*midiLearn);
     const int parameter = control->getId(0);
     const HMENU menu = makeMenu(Gui::controlMenuItems());
     const HWND self = hwnd;
-    const int command = trackMenu(menu, bottomLeftOf(control->getHwnd()), control->getHwnd());
+    const int command = trackMenuOf(menu, bottomLeftOf(control->getHwnd()), control->getHwnd());
     if (menu != nullptr)
     {
         DestroyMenu(menu);
@@ -359,7 +427,6 @@ void View::singleParameterMenu(Control* control)
 
 void View::severalParametersMenu(Control* control)
 {
-    Gui::MidiLearnLock held(*midiLearn);
     const int parameterCount = bank->getParameterCount();
     const HMENU menu = CreatePopupMenu();
     if (menu == nullptr)
@@ -387,7 +454,7 @@ void View::severalParametersMenu(Control* control)
         }
     }
     const HWND self = hwnd;
-    const int command = trackMenu(menu, bottomLeftOf(control->getHwnd()), control->getHwnd());
+    const int command = trackMenuOf(menu, bottomLeftOf(control->getHwnd()), control->getHwnd());
     DestroyMenu(menu);
     if (!holds(self, this))
     {
@@ -398,6 +465,12 @@ void View::severalParametersMenu(Control* control)
     Gui::runControlMenuCommand(chosen.command, chosen.parameter, *midiLearn, dialogs);
 }
 
+int View::trackMenuOf(HMENU menu, POINT screen, HWND menuOwner)
+{
+    const ModalLoop loop(*this);
+    return trackMenu(menu, screen, menuOwner);
+}
+
 bool View::confirmClearAll()
 {
     return MessageBoxA(hwnd,
@@ -406,9 +479,11 @@ bool View::confirmClearAll()
                        "Warning!", MB_OKCANCEL | MB_ICONWARNING) == IDOK;
 }
 
-bool View::chooseController(int, int& selection)
+bool View::chooseController(int parameter, int& selection)
 {
-    return Gui::runEditMidiLearnDialog(getInstance(), hwnd, selection);
+    const Control* control = bookkeeping.find(parameter);
+    return Gui::runEditMidiLearnDialog(
+        getInstance(), hwnd, control != nullptr ? control->getHwnd() : nullptr, selection);
 }
 
 } // namespace Sonarch

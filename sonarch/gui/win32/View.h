@@ -42,9 +42,13 @@ public:
 // anybody else. Once removal returns, no callback runs in the view any more (the listener lists
 // wait for walks in progress), so the object may go.
 //
-// The MIDI-learn table's lock is held for the whole of each menu and of each dialog or message
-// box opened from one. Every modal loop may see the panel destroyed: after one, the view touches
-// itself again only if its window still holds it.
+// The MIDI-learn table's lock is held only while the view reads the table, never across a menu
+// or dialog, so learned controllers keep playing; the dialogs that edit the bindings mark
+// themselves as edits (a controller learned meanwhile is bound when they close). Every modal loop
+// and every change handed to the bank (which the plug-in reports to the host) may see the panel
+// destroyed: afterwards the view touches itself again only if its window still holds it. The
+// object itself outlives its window until its handler returns (Window), and the plug-in instance
+// is held by the window procedure meanwhile.
 class View : public Gui::Window, public Parameters::BankListener, public Midi::MidiLearnListener
 {
 public:
@@ -78,6 +82,8 @@ protected:
     void onLButtonDown(unsigned keys, int x, int y) override;
     // Stops listening: the window may be destroyed by the host without the editor's close.
     void onDestroy() override;
+    // Tells the owner that the window is gone.
+    void onNcDestroy() override;
     LRESULT defaultProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
     virtual void clearStatusText() {}
@@ -111,12 +117,17 @@ protected:
 
 private:
     class Dialogs;
+    class ModalLoop;
 
     // Post a message to the own window. A post the system refuses (a full queue) is made good at
     // the next idle tick: by a full refresh, or by showing the learning state as it is then.
     bool postToSelf(UINT message, WPARAM wParam);
     void postLearnState(bool learning);
     void showLearnState(bool learning);
+    // Shows a popup menu until chosen or dismissed (0), counted as a modal loop.
+    int trackMenuOf(HMENU menu, POINT screen, HWND menuOwner);
+    // Ends the menus and dialogs the view has open (the panel is being destroyed).
+    void endModalLoops();
     void singleParameterMenu(Gui::Control* control);
     void severalParametersMenu(Gui::Control* control);
     bool confirmClearAll();
@@ -124,6 +135,7 @@ private:
 
     ViewOwner* owner = nullptr;
     std::atomic<bool> learnStateLost{false};
+    int modalLoops = 0;
 };
 
 } // namespace Sonarch

@@ -1,6 +1,7 @@
 // The toolkit's window class, window procedure and the default handlers of Window.
 #include "sonarch/gui/win32/Window.h"
 
+#include "base/KeepAlive.h"
 #include "sonarch/gui/win32/MouseListener.h"
 #include "sonarch/gui/win32/RegisteredMessages.h"
 
@@ -134,6 +135,17 @@ bool Window::holds(HWND window, const Window* object)
 }
 
 Window::~Window() = default;
+
+KeepAlive* Window::keeperOf() const
+{
+    if (keeper != nullptr || hwnd == nullptr)
+    {
+        return keeper;
+    }
+    const HWND parent = GetParent(hwnd);
+    const Window* const parentObject = parent != nullptr ? windowObject(parent) : nullptr;
+    return parentObject != nullptr ? parentObject->keeper : nullptr;
+}
 
 BOOL Window::onNcCreate(CREATESTRUCTA*)
 {
@@ -318,7 +330,16 @@ LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
         window->onNcDestroy();
         RemovePropA(hwnd, kWindowObjectProperty);
         window->hwnd = nullptr;
-        delete window;
+        // A handler of the window below on this thread's stack (the window destroyed from inside
+        // a menu, a dialog or a host call) still runs in the object: it goes when that returns.
+        if (window->activeCalls > 0)
+        {
+            window->destroyed = true;
+        }
+        else
+        {
+            delete window;
+        }
         return 0;
     }
     if (isRegisteredMessage(message, UWM_MOUSELISTENER_ADDED))
@@ -344,6 +365,31 @@ LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
         return 0;
     }
 
+    // The object stays while a handler runs: if the window is destroyed meanwhile, the object is
+    // deleted when the outermost handler of this thread has returned. The keeper (the plug-in
+    // instance of the panel) is held likewise, so a host that closes the instance from inside a
+    // handler's call does not pull the bank or the MIDI-learn table away under it.
+    KeepAlive* const keeper = window->keeperOf();
+    if (keeper != nullptr)
+    {
+        keeper->retain();
+    }
+    ++window->activeCalls;
+    const LRESULT result = Window::dispatch(window, hwnd, message, wParam, lParam);
+    const bool gone = --window->activeCalls == 0 && window->destroyed;
+    if (gone)
+    {
+        delete window;
+    }
+    if (keeper != nullptr)
+    {
+        keeper->release();
+    }
+    return result;
+}
+
+LRESULT Window::dispatch(Window* window, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
     window->handled = true;
     LRESULT result = 0;
     const int x = GET_X_LPARAM(lParam);
@@ -361,7 +407,7 @@ LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
         {
             RemovePropA(hwnd, kWindowObjectProperty);
             window->hwnd = nullptr;
-            delete window;
+            window->destroyed = true;
             return -1;
         }
         break;

@@ -6,6 +6,8 @@
 
 #include <vector>
 
+class KeepAlive;
+
 namespace Sonarch::Gui
 {
 
@@ -26,9 +28,12 @@ LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
 
 // Every editor window is a Window object that its native window owns: the object is handed to the
 // window at WM_NCCREATE and deleted exactly once, at WM_NCDESTROY (after onNcDestroy), or during
-// creation when onNcCreate returns false or onCreate returns -1. hwnd is null outside the native
-// window's life. Objects are therefore made with new, by a create function, and never deleted by
-// anybody else. All of it runs on the thread that created the window.
+// creation when onNcCreate returns false or onCreate returns -1. A window destroyed while one of
+// its own handlers runs (from inside a menu, a dialog or a call to the host) keeps its object
+// until that handler has returned, so the handler may go on using its members; hwnd is then
+// already null, and holds() false. hwnd is null outside the native window's life. Objects are
+// therefore made with new, by a create function, and never deleted by anybody else. All of it
+// runs on the thread that created the window.
 //
 // Each handler is called with `handled` already true; a handler that does not handle its message
 // sets it to false, and the message then goes to defaultProc, as does every message without a
@@ -56,6 +61,10 @@ public:
     // (a menu, a dialog) the window may have been destroyed and the object deleted: call this with
     // a copy of hwnd taken before, and touch the object again only when it returns true.
     static bool holds(HWND window, const Window* object);
+
+    // What the window procedure holds while a handler of this window or of its children runs
+    // (borrowed, may be null): the plug-in instance the panel belongs to.
+    void setKeeper(KeepAlive* instance) { keeper = instance; }
 
 protected:
     Window() = default;
@@ -99,6 +108,17 @@ protected:
     std::vector<MouseListener*> mouseListeners;
 
     friend LRESULT CALLBACK windowProc(HWND, UINT, WPARAM, LPARAM);
+
+private:
+    static LRESULT dispatch(Window* window, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    // The own keeper, else the parent window's.
+    KeepAlive* keeperOf() const;
+
+    KeepAlive* keeper = nullptr;
+    // Handlers of this window on the thread's stack; the object outlives the window until the
+    // last of them returns (destroyed is then set).
+    int activeCalls = 0;
+    bool destroyed = false;
 };
 
 } // namespace Sonarch::Gui

@@ -10,4 +10,9 @@ namespace Sonarch::Gui
 // without a parent).
 POINT windowOriginInParent(HWND hwnd);
 
+// Moves a dialog (at its WM_INITDIALOG) to the middle of `over`, the control that asked for it or
+// the editor's panel, inside the work area of the screen that shows `over`. Nothing when over is
+// null or gone.
+void placeDialogOver(HWND dialog, HWND over);
+
 } // namespace Sonarch::Gui

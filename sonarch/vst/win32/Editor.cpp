@@ -4,6 +4,7 @@
 #include "sonarch/gui/win32/GdiPlus.h"
 #include "sonarch/gui/win32/RegisteredMessages.h"
 #include "sonarch/midi/MidiLearn.h"
+#include "vst/AudioEffect.h"
 
 namespace Sonarch::Vst
 {
@@ -53,6 +54,8 @@ bool Editor::open(void* parentWindow)
         return false;
     }
     view->setOwner(this);
+    // The panel's handlers hold the instance, which a host may close from inside one.
+    view->setKeeper(effect);
     bank->addListener(view);
     midiLearn->addListener(view);
     // A change made between the controls' creation and the listening reached no control.

@@ -35,7 +35,7 @@ constexpr RECT kLabelRect = {TavrelPanel::kStatusX, TavrelPanel::kStatusY,
 // A step that is not done after this long fails.
 constexpr int kStepMilliseconds = 8000;
 // The whole check never runs longer than this (a deadlock ends it with a failure).
-constexpr int kWatchdogSeconds = 240;
+constexpr int kWatchdogSeconds = 420;
 
 std::vector<Step> pendingSteps;
 std::size_t nextStep = 0;
@@ -494,6 +494,7 @@ int main(int argc, char** argv)
         checkLifecycle(hostWindow);
         checkConcurrency(hostWindow);
         checkMissingImages(hostWindow);
+        checkReentrancy(hostWindow);
         DestroyWindow(hostWindow);
     }
 

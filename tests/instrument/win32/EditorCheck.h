@@ -123,5 +123,6 @@ void checkMainMenu(HWND hostWindow);
 void checkLifecycle(HWND hostWindow);
 void checkConcurrency(HWND hostWindow);
 void checkMissingImages(HWND hostWindow);
+void checkReentrancy(HWND hostWindow);
 
 } // namespace EditorCheck

@@ -2,9 +2,11 @@
 // thread ends, the status line meanwhile, the Edit MIDI Learn dialog; the main menu's items, Clear
 // All with its question, the import from bank files with its error messages, the about box.
 #include "tests/instrument/win32/EditorCheck.h"
+#include "tests/sonarch/gui/win32/Pixels.h"
 
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <thread>
@@ -95,7 +97,7 @@ void startLearn(HWND control, const std::string& what)
 // A step: the Edit MIDI Learn dialog is open with `selected` chosen; choose `choice` and press the
 // button (IDOK or IDCANCEL), or close the dialog (0).
 Step editDialog(int selected, int choice, int button, const std::string& what,
-                const std::string& screenshot = "")
+                const std::string& screenshot = "", HWND over = nullptr)
 {
     return [=]
     {
@@ -121,6 +123,22 @@ Step editDialog(int selected, int choice, int button, const std::string& what,
         if (!screenshot.empty())
         {
             saveScreenshot(dialog, screenshot);
+        }
+        if (over != nullptr)
+        {
+            // Over the middle of the control that asked, unless the screen's edge moved it.
+            RECT box = {};
+            RECT control = {};
+            GetWindowRect(dialog, &box);
+            GetWindowRect(over, &control);
+            const bool inside = box.left > 0 && box.top > 0 &&
+                                box.right < GetSystemMetrics(SM_CXSCREEN) &&
+                                box.bottom < GetSystemMetrics(SM_CYSCREEN);
+            check(inside &&
+                      std::abs((box.left + box.right) - (control.left + control.right)) <= 2 &&
+                      std::abs((box.top + box.bottom) - (control.top + control.bottom)) <= 2,
+                  what + ": the dialog opens over the control");
+            saveScreenshot(GetParent(over), "edit-midi-learn-over-panel.png");
         }
         SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(choice), 0);
         if (button == 0)
@@ -298,6 +316,29 @@ void checkMidiLearn(HWND hostWindow)
 
     startLearn(knob, "\"Start MIDI Learn\" was chosen on the cutoff knob");
     check(statusText(panel) == kLearning, "the status line shows \"Learning...\"");
+    {
+        // One line of text stands in the middle of the two-line box: as many empty rows above
+        // the ink as below it (within a row).
+        const GuiCheck::Pixels label = GuiCheck::readWindow(panel.label, 150, 25);
+        const std::uint32_t ground = label.at(0, 0);
+        int top = -1;
+        int bottom = -1;
+        for (int y = 0; y < label.height; ++y)
+        {
+            for (int x = 0; x < label.width; ++x)
+            {
+                if (GuiCheck::largestDifference({1, 1, {label.at(x, y)}}, {1, 1, {ground}}) > 40)
+                {
+                    top = top < 0 ? y : top;
+                    bottom = y;
+                }
+            }
+        }
+        check(top >= 0 && std::abs(top - (label.height - 1 - bottom)) <= 1,
+              "\"Learning...\" stands in the middle of the status box (ink rows " +
+                  std::to_string(top) + " to " + std::to_string(bottom) + " of 25)");
+        saveScreenshot(panel.label, "status-learning.png");
+    }
     // Neither resting on another control nor leaving it replaces the text.
     RECT other = {};
     GetWindowRect(panel.controls.at(resonance), &other);
@@ -345,10 +386,10 @@ void checkMidiLearn(HWND hostWindow)
     pumpFor(300);
 
     section("the Edit MIDI Learn dialog");
-    editBinding(
-        knob,
-        editDialog(75, 0, IDOK, "it opens with controller 74 selected", "edit-midi-learn.png"),
-        "Edit MIDI Learn, None, OK");
+    editBinding(knob,
+                editDialog(75, 0, IDOK, "it opens with controller 74 selected",
+                           "edit-midi-learn.png", knob),
+                "Edit MIDI Learn, None, OK");
     check(bindings(instance).empty(), "None and OK unbind the cutoff");
     editBinding(knob, editDialog(0, 3, IDOK, "an unbound parameter opens at None"),
                 "Edit MIDI Learn, controller 2, OK");
@@ -473,43 +514,76 @@ void checkMainMenu(HWND hostWindow)
     DeleteFileA(oldPath.c_str());
 
     section("the about box");
-    runModal([&] { openMainMenu(panel.view); },
-             {chooseMenuItem(3, kMainMenu, "the main menu"),
-              []
-              {
-                  const HWND about = findDialog("About Tavrel");
-                  if (about == nullptr)
-                  {
-                      return false;
-                  }
-                  const HWND picture = findChild(about, "Static");
-                  const auto bitmap = reinterpret_cast<HBITMAP>(
-                      SendMessageA(picture, STM_GETIMAGE, IMAGE_BITMAP, 0));
-                  BITMAP facts = {};
-                  check(bitmap != nullptr && GetObjectA(bitmap, sizeof(facts), &facts) != 0 &&
-                            facts.bmWidth == 537 && facts.bmHeight == 288,
-                        "it shows the 537 x 288 picture");
-                  RECT client = {};
-                  GetClientRect(about, &client);
-                  check(client.right == 537 && client.bottom == 288,
-                        "in a box that fits it (" + std::to_string(client.right) + " x " +
-                            std::to_string(client.bottom) + ")");
-                  saveScreenshot(about, "about.png");
-                  // The two places where the picture could once be clicked open nothing.
-                  PostMessageA(about, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(300, 112));
-                  PostMessageA(about, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(300, 178));
-                  return true;
-              },
-              nothingOpensWithin(300, "clicks on the picture open nothing"),
-              []
-              {
-                  const HWND about = findDialog("About Tavrel");
-                  check(about != nullptr, "and leave the box open");
-                  PostMessageA(about, WM_CLOSE, 0, 0);
-                  return true;
-              }},
-             "About..., closed");
-    check(findDialog("About Tavrel") == nullptr, "closing the box ends it");
+    // Opens over the middle of the panel; Esc, Enter, a click on the picture and the close button
+    // each close it, and a click opens nothing.
+    struct Closer
+    {
+        const char* what;
+        UINT message;
+        WPARAM wParam;
+        LPARAM lParam;
+    };
+    const Closer closers[] = {
+        {"Esc", WM_KEYDOWN, VK_ESCAPE, 0},
+        {"Enter", WM_KEYDOWN, VK_RETURN, 0},
+        {"a click on the picture", WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(300, 112)},
+        {"the close button", WM_CLOSE, 0, 0}};
+    for (const Closer& closer : closers)
+    {
+        const bool first = &closer == &closers[0];
+        bool stillOpen = false;
+        runModal(
+            [&] { openMainMenu(panel.view); },
+            {chooseMenuItem(3, kMainMenu, "the main menu"),
+             [&]
+             {
+                 const HWND about = findDialog("About Tavrel");
+                 if (about == nullptr)
+                 {
+                     return false;
+                 }
+                 if (first)
+                 {
+                     const HWND picture = findChild(about, "Static");
+                     const auto bitmap = reinterpret_cast<HBITMAP>(
+                         SendMessageA(picture, STM_GETIMAGE, IMAGE_BITMAP, 0));
+                     BITMAP facts = {};
+                     check(bitmap != nullptr && GetObjectA(bitmap, sizeof(facts), &facts) != 0 &&
+                               facts.bmWidth == 537 && facts.bmHeight == 288,
+                           "it shows the 537 x 288 picture");
+                     RECT client = {};
+                     GetClientRect(about, &client);
+                     check(client.right == 537 && client.bottom == 288,
+                           "in a box that fits it (" + std::to_string(client.right) + " x " +
+                               std::to_string(client.bottom) + ")");
+                     RECT box = {};
+                     RECT over = {};
+                     GetWindowRect(about, &box);
+                     GetWindowRect(panel.view, &over);
+                     check(std::abs((box.left + box.right) - (over.left + over.right)) <= 2 &&
+                               std::abs((box.top + box.bottom) - (over.top + over.bottom)) <= 2,
+                           "over the middle of the panel");
+                     saveScreenshot(about, "about.png");
+                 }
+                 PostMessageA(about, closer.message, closer.wParam, closer.lParam);
+                 return true;
+             },
+             nothingOpensWithin(300, std::string(closer.what) + " opens nothing"),
+             [&]
+             {
+                 // A box left open would hold the check's loop: closed here, and failed.
+                 const HWND about = findDialog("About Tavrel");
+                 stillOpen = about != nullptr;
+                 if (stillOpen)
+                 {
+                     PostMessageA(about, WM_CLOSE, 0, 0);
+                 }
+                 return true;
+             }},
+            std::string("About..., then ") + closer.what);
+        check(!stillOpen && findDialog("About Tavrel") == nullptr,
+              std::string(closer.what) + " closes the box");
+    }
 
     instance.dispatch(effEditClose);
 }

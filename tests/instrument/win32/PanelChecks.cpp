@@ -295,6 +295,11 @@ void checkPanel(HWND hostWindow)
     check(wrongValue == 0, "every control shows the bank's value (factory program)");
     check(statusText(panel).empty(), "the status line starts empty");
     saveScreenshot(panel.view, "editor-factory.png");
+    // The status line shows a parameter's text, which a program change must not leave behind.
+    SendMessageA(panel.controls.at(indexOf("OMNI")), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    SendMessageA(panel.controls.at(indexOf("OMNI")), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    pump();
+    check(!statusText(panel).empty(), "a change on the panel shows its text: " + statusText(panel));
 
     const int program = instance.findProgram("S&H Bleeps");
     check(program >= 0, "the factory bank has \"S&H Bleeps\"");
@@ -316,6 +321,9 @@ void checkPanel(HWND hostWindow)
         check(wrongValue == 0, "after a program change and one idle tick every control shows the "
                                "new program (" +
                                    std::to_string(away) + " controls away from their defaults)");
+        // The text of the last parameter changed belongs to the program before.
+        check(statusText(panel).empty(), "and the status line is cleared");
+        saveScreenshot(panel.label, "status-after-program-change.png");
         saveScreenshot(panel.view, "editor-sh-bleeps.png");
     }
     instance.dispatch(effEditClose);
@@ -409,8 +417,32 @@ void checkChanges(HWND hostWindow)
     {
         waves.emplace_back(place->items[item]);
     }
+    const int shown = static_cast<int>(std::lround(instance.getParameter(waveform) * 25.0f));
     runModal([&] { SendMessageA(panel.controls.at(waveform), WM_LBUTTONDOWN, MK_LBUTTON, 0); },
-             {chooseMenuItem(3, waves, "the waveform box offers the 26 waveforms")},
+             {[&]
+              {
+                  const HWND menuWindow = findMenuWindow();
+                  if (menuWindow == nullptr)
+                  {
+                      return false;
+                  }
+                  const auto menu =
+                      reinterpret_cast<HMENU>(SendMessageA(menuWindow, MN_GETHMENU, 0, 0));
+                  int checked = 0;
+                  bool shownChecked = false;
+                  for (int item = 0; menu != nullptr && item < GetMenuItemCount(menu); ++item)
+                  {
+                      const bool on = (GetMenuState(menu, static_cast<UINT>(item), MF_BYPOSITION) &
+                                       MF_CHECKED) != 0;
+                      checked += on ? 1 : 0;
+                      shownChecked = shownChecked || (on && item == shown);
+                  }
+                  check(checked == 1 && shownChecked,
+                        "the list marks the box's item, and only it: " + waves.at(shown));
+                  saveScreenshot(menuWindow, "waveform-menu.png");
+                  return true;
+              },
+              chooseMenuItem(3, waves, "the waveform box offers the 26 waveforms")},
              "the waveform menu was driven");
     check(std::fabs(instance.getParameter(waveform) - 2.0f / 25.0f) < 1e-6f &&
               automations.size() == 3 && automations[2].index == waveform,

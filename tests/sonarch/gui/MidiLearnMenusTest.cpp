@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
@@ -21,6 +22,7 @@ namespace
 
 constexpr int kCutoff = 36;
 constexpr int kResonance = 37;
+constexpr int kEdited = 35; // the parameter whose binding the edit dialog edits
 
 // Keeps one log of the dialogs' calls and the table's learn notifications, in order.
 class Script : public MidiLearnDialogs, public MidiLearnListener
@@ -29,13 +31,23 @@ public:
     bool confirmClearAll() override
     {
         log.push_back("confirm");
+        runDuring();
         return agree;
     }
-    void importMidiLearn() override { log.push_back("import"); }
-    void showAbout() override { log.push_back("about"); }
+    void importMidiLearn() override
+    {
+        log.push_back("import");
+        runDuring();
+    }
+    void showAbout() override
+    {
+        log.push_back("about");
+        runDuring();
+    }
     bool chooseController(int parameter, int& selection) override
     {
         log.push_back("choose " + std::to_string(parameter) + " from " + std::to_string(selection));
+        runDuring();
         if (choice != kKeep)
         {
             selection = choice;
@@ -45,7 +57,17 @@ public:
     void learnBegan(MidiLearn*) override { log.push_back("began"); }
     void learnEnded(MidiLearn*) override { log.push_back("ended"); }
 
+    void runDuring()
+    {
+        if (during)
+        {
+            during();
+        }
+    }
+
     static constexpr int kKeep = -100;
+    // What happens while a dialog is open (the user and the audio thread).
+    std::function<void()> during;
     bool agree = true;
     int choice = kKeep;
     std::vector<std::string> log;
@@ -199,27 +221,58 @@ TEST_F(MidiLearnMenusTest, CommandsOfControlsWithSeveralParametersNameEachParame
     }
 }
 
-TEST_F(MidiLearnMenusTest, WhileTheMenusHoldTheLockAControllerIsNeitherLearnedNorApplied)
+// While each dialog of the menus is open, the audio thread moves a bound controller (applied at
+// once) and one that a running learn binds: bound at once for the about box, which edits
+// nothing, and when the dialog closes for those that edit the bindings (so Clear All does not
+// erase it).
+TEST_F(MidiLearnMenusTest, ControllersKeepPlayingWhileADialogIsOpenAndALearnedOneIsKept)
 {
-    synth->getBank()->setParameter(kCutoff, 0.25f);
-    midiLearn->map(kCutoff, 74);
+    struct Case
     {
-        MidiLearnLock held(*midiLearn);
-        midiLearn->setLearnTarget(kResonance);
-        midiLearn->beginLearn();
-        // The audio thread's controller arrives while a dialog is open.
-        std::thread audio([this] { midiLearn->controlChange(71, 64); });
-        audio.join();
-        EXPECT_TRUE(midiLearn->isLearning());
-        EXPECT_EQ(midiLearn->getController(kResonance), MidiLearn::kNone);
-        midiLearn->endLearn();
-        std::thread bound([this] { midiLearn->controlChange(74, 127); });
-        bound.join();
-        EXPECT_EQ(synth->getBank()->getParameter(kCutoff), 0.25f);
+        const char* what;
+        bool mainMenu;
+        int command;
+        bool boundDuringDialog;
+    };
+    const std::vector<Case> cases = {
+        {"about box", true, kAbout, true},
+        {"clear all question", true, kClearAllMidiLearn, false},
+        {"import", true, kImportMidiLearn, false},
+        {"edit dialog", false, kEditMidiLearn, false},
+    };
+    for (const Case& c : cases)
+    {
+        midiLearn->clearAll();
+        synth->getBank()->setParameter(kCutoff, 0.25f);
+        midiLearn->map(kCutoff, 74);
+        float duringDialog = -1.0f;
+        int learnedDuringDialog = MidiLearn::kNone;
+        script.during = [&]
+        {
+            std::thread([this] { midiLearn->controlChange(74, 127); }).join();
+            // A learn that ends while the dialog is open.
+            midiLearn->setLearnTarget(kResonance);
+            midiLearn->beginLearn();
+            std::thread([this] { midiLearn->controlChange(71, 64); }).join();
+            duringDialog = synth->getBank()->getParameter(kCutoff);
+            learnedDuringDialog = midiLearn->getController(kResonance);
+        };
+        if (c.mainMenu)
+        {
+            runMainMenuCommand(c.command, *midiLearn, script);
+        }
+        else
+        {
+            script.choice = 0; // "None" for the edited parameter
+            runControlMenuCommand(c.command, kEdited, *midiLearn, script);
+        }
+        script.during = nullptr;
+        script.choice = Script::kKeep;
+        EXPECT_EQ(duringDialog, 1.0f) << c.what;
+        EXPECT_EQ(learnedDuringDialog, c.boundDuringDialog ? 71 : MidiLearn::kNone) << c.what;
+        EXPECT_EQ(midiLearn->getController(kResonance), 71) << c.what;
+        EXPECT_FALSE(midiLearn->isLearning()) << c.what;
     }
-    std::thread audio([this] { midiLearn->controlChange(74, 127); });
-    audio.join();
-    EXPECT_EQ(synth->getBank()->getParameter(kCutoff), 1.0f);
 }
 
 } // namespace

@@ -1,5 +1,5 @@
-// Bank listeners: registration order, the skipped listener, removal, capacity, and registration
-// on one thread while another notifies.
+// Bank listeners: registration order, the skipped listener, removal, capacity, registration on
+// one thread while another notifies, and registration from inside a notification.
 #include "sonarch/parameters/BankBase.h"
 #include "instrument/TavrelBank.h"
 #include "tests/support/TestProgrammable.h"
@@ -9,6 +9,8 @@
 #include <array>
 #include <atomic>
 #include <chrono>
+#include <functional>
+#include <future>
 #include <memory>
 #include <string>
 #include <thread>
@@ -197,6 +199,94 @@ TEST_F(BankBaseTest, RegistrationWhileAnotherThreadNotifiesNeverCallsARemovedLis
     EXPECT_GE(rounds, 20);
     EXPECT_EQ(roundsCalledWhileRegistered, rounds);
     EXPECT_GT(notifications.load(), rounds);
+}
+
+// A host that answers the automation call of a knob turn by closing the editor (its view
+// removed and deleted), by reopening it, or a listener that removes itself, while another thread
+// keeps notifying. The change must not wait for the walk it is called from, and the walk must
+// not reach a listener removed meanwhile (deleted at once: the address sanitizer would see it).
+TEST_F(BankBaseTest, AListenerMayChangeTheListFromInsideAWalkWithoutWaiting)
+{
+    struct Case
+    {
+        const char* what;
+        // Run by the first listener inside the walk; `view` is the listener behind it.
+        std::function<void(TavrelBank&, std::unique_ptr<TallyListener>&, Tally&)> inside;
+    };
+    const auto close = [](TavrelBank& target, std::unique_ptr<TallyListener>& view, Tally& tally)
+    {
+        target.removeListener(view.get());
+        tally.removed[1].store(true);
+        view.reset();
+    };
+    const std::vector<Case> cases = {
+        {"close the editor", close},
+        {"close and reopen the editor",
+         [&](TavrelBank& target, std::unique_ptr<TallyListener>& view, Tally& tally)
+         {
+             close(target, view, tally);
+             auto reopened = std::make_unique<TallyListener>(tally, 2);
+             target.addListener(reopened.get());
+             target.removeListener(reopened.get());
+         }},
+    };
+    for (const Case& c : cases)
+    {
+        auto tally = std::make_unique<Tally>();
+        auto view = std::make_unique<TallyListener>(*tally, 1);
+        int hostCalls = 0;
+        struct Host : BankListener
+        {
+            std::function<void()> onChange;
+            void parameterChanged(BankInterface*, int, float) override { onChange(); }
+        } host;
+        host.onChange = [&]
+        {
+            if (hostCalls++ == 0)
+            {
+                c.inside(*bank, view, *tally);
+            }
+        };
+        bank->addListener(&host);
+        bank->addListener(view.get());
+        std::atomic<bool> stop{false};
+        std::thread audio(
+            [&]
+            {
+                while (!stop.load())
+                {
+                    bank->notifyParameterChanged(&host, 36);
+                }
+            });
+        auto walk =
+            std::async(std::launch::async, [&] { bank->notifyParameterChanged(nullptr, 36); });
+        const bool returned = walk.wait_for(std::chrono::seconds(5)) == std::future_status::ready;
+        stop.store(true);
+        audio.join();
+        ASSERT_TRUE(returned) << c.what << ": the change waited for its own walk";
+        EXPECT_EQ(tally->callsAfterRemoval.load(), 0) << c.what;
+        EXPECT_EQ(tally->calls[2].load(), 0) << c.what;
+        bank->removeListener(&host);
+    }
+
+    // A listener that removes itself is not called again by the walk (it appears twice).
+    struct Leaving : BankListener
+    {
+        BankInterface* from = nullptr;
+        int calls = 0;
+        void bankUpdated(BankInterface*) override
+        {
+            ++calls;
+            from->removeListener(this);
+        }
+    } leaving;
+    leaving.from = bank.get();
+    bank->addListener(&leaving);
+    bank->addListener(&first);
+    bank->addListener(&leaving);
+    bank->notifyBankUpdated(nullptr);
+    EXPECT_EQ(leaving.calls, 1);
+    EXPECT_EQ(log, std::vector<std::string>{"first bankUpdated"});
 }
 
 } // namespace
