@@ -1,6 +1,7 @@
 // tavrel-factory-renders: renders one fixed phrase through every factory program at 44100 Hz and
 // summarises each render in eight levels: the peak, the RMS of each channel and the energy of
-// (left + right) / 2 in five bands. --write stores the summary; --check renders again and lists
+// (left + right) / 2 in five bands; and in the time of its energy's centre, which moves with a
+// delay that leaves every level alone. --write stores the summary; --check renders again and lists
 // every program whose levels moved by more than the tolerance, so that a change that moves the
 // sound fails until the summary is rewritten on purpose.
 //   tavrel-factory-renders --write FILE
@@ -20,6 +21,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <iomanip>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -34,6 +36,8 @@ constexpr int kBlock = 512;
 constexpr int kFrames = 65536;      // 1.49 s: the phrase, its releases and part of the effect tails
 constexpr double kFloorDb = -120.0; // lower levels are written as this (silence is not -inf)
 constexpr int kLevels = 8;
+// The energy centre's tolerance, in frames: a delay of a tenth of a frame is a fault.
+constexpr double kCentreTolerance = 0.01;
 // Band edges in Hz, two octaves apart.
 constexpr double kBandEdgesHz[] = {0.0, 200.0, 800.0, 3200.0, 12800.0, 22050.0};
 
@@ -43,6 +47,7 @@ struct Summary
 {
     std::string name;
     std::array<double, kLevels> levelsDb{};
+    double centreFrames = 0.0; // sum of n x mid[n]^2 over the sum of mid[n]^2
 };
 
 // The phrase, in frames from its start: a chord built up note by note, the modulation wheel,
@@ -104,6 +109,8 @@ Summary summarise(const std::vector<std::uint8_t>& factory, int program)
     summary.name = bank->getProgramName(program);
     double peak = 0.0;
     double squares[2] = {0.0, 0.0};
+    double moment = 0.0;
+    double energy = 0.0;
     std::vector<float> mid(kFrames);
     for (std::size_t n = 0; n < kFrames; ++n)
     {
@@ -113,8 +120,12 @@ Summary summarise(const std::vector<std::uint8_t>& factory, int program)
         squares[0] += l * l;
         squares[1] += r * r;
         mid[n] = static_cast<float>(0.5 * (l + r));
+        const double m = mid[n];
+        energy += m * m;
+        moment += static_cast<double>(n) * m * m;
     }
     summary.levelsDb[0] = decibels(peak * peak);
+    summary.centreFrames = energy > 0.0 ? moment / energy : 0.0;
     summary.levelsDb[1] = decibels(squares[0] / kFrames);
     summary.levelsDb[2] = decibels(squares[1] / kFrames);
     // Each band's share of the mean square (Parseval), bins k in [low, high) of the band.
@@ -153,16 +164,16 @@ std::vector<Summary> renderBank()
 bool write(const std::string& path, const std::vector<Summary>& bank)
 {
     std::ofstream file(path);
-    file
-        << "# The factory programs rendered through the synthesizer at 44100 Hz: notes 48 and 60\n"
-           "# at 0 s, 64 at 0.2 s, 67 at 0.4 s, modulation wheel 100 at 0.5 s, all released at\n"
-           "# 0.9 s; 65536 frames in blocks of 512 at 120 BPM. Levels in dB ("
-        << kFloorDb
-        << " for less): peak, RMS left,\n"
-           "# RMS right, then (left + right) / 2 in 0-200, 200-800, 800-3200, 3200-12800 and\n"
-           "# 12800-22050 Hz. The test factory_renders renders again and compares. After a change\n"
-           "# meant to move the sound, regenerate this file with\n#   "
-        << kRegenerate << "\n# and say in the commit why the sound moved.\n";
+    file << "# The factory programs rendered through the synthesizer at 44100 Hz: notes 48 and 60\n"
+            "# at 0 s, 64 at 0.2 s, 67 at 0.4 s, modulation wheel 100 at 0.5 s, all released at\n"
+            "# 0.9 s; 65536 frames in blocks of 512 at 120 BPM. Levels in dB ("
+         << kFloorDb
+         << " for less): peak, RMS left,\n"
+            "# RMS right, then (left + right) / 2 in 0-200, 200-800, 800-3200, 3200-12800 and\n"
+            "# 12800-22050 Hz; last the time of the energy's centre in frames. The test\n"
+            "# factory_renders renders again and compares. After a change meant to move the\n"
+            "# sound, regenerate this file with\n#   "
+         << kRegenerate << "\n# and say in the commit why the sound moved.\n";
     char line[256];
     for (std::size_t program = 0; program < bank.size(); ++program)
     {
@@ -172,13 +183,14 @@ bool write(const std::string& path, const std::vector<Summary>& bank)
             used += std::snprintf(line + used, sizeof line - static_cast<std::size_t>(used),
                                   " %9.4f", level);
         }
-        file << line << "  " << bank[program].name << '\n';
+        file << line << ' ' << std::fixed << std::setprecision(4) << std::setw(11)
+             << bank[program].centreFrames << "  " << bank[program].name << '\n';
     }
     file.close();
     return static_cast<bool>(file);
 }
 
-// Reads the lines "index level x 8  name"; false for a missing file or a line out of place.
+// Reads the lines "index level x 8 centre  name"; false for a missing file or a line out of place.
 bool read(const std::string& path, std::vector<Summary>& bank)
 {
     std::ifstream file(path);
@@ -206,6 +218,10 @@ bool read(const std::string& path, std::vector<Summary>& bank)
             {
                 return false;
             }
+        }
+        if (!(fields >> summary.centreFrames))
+        {
+            return false;
         }
         std::getline(fields >> std::ws, summary.name);
         bank.push_back(summary);
@@ -244,6 +260,13 @@ int compare(const std::vector<Summary>& stored, const std::vector<Summary>& now,
                 largest = std::max(largest, std::fabs(to - from));
             }
         }
+        if (!(std::fabs(b.centreFrames - a.centreFrames) <= kCentreTolerance))
+        {
+            char text[96];
+            std::snprintf(text, sizeof text, " energy centre %.4f -> %.4f (%+.4f frames);",
+                          a.centreFrames, b.centreFrames, b.centreFrames - a.centreFrames);
+            changes += text;
+        }
         if (!changes.empty())
         {
             std::printf("moved: %3u %-24s%s\n", static_cast<unsigned>(program), b.name.c_str(),
@@ -253,10 +276,12 @@ int compare(const std::vector<Summary>& stored, const std::vector<Summary>& now,
     }
     if (moved > 0)
     {
-        std::printf("%d of %u programs moved by more than %g dB (largest %.4f dB).\n"
+        std::printf("%d of %u programs moved by more than %g dB or %g frames (largest level change "
+                    "%.4f dB).\n"
                     "If the change is meant to move the sound, regenerate the summary with\n"
                     "  %s\nand say in the commit why the sound moved.\n",
-                    moved, static_cast<unsigned>(now.size()), tolerance, largest, kRegenerate);
+                    moved, static_cast<unsigned>(now.size()), tolerance, kCentreTolerance, largest,
+                    kRegenerate);
     }
     return moved;
 }
