@@ -90,7 +90,7 @@ inline __m128 readLineLanes(const float* line, const LineTaps& taps)
 } // namespace
 
 Chorus::Chorus()
-    : centreDelay(false, Smoother::kDisplayPerSampleRate, "Ch Dly", "ms", 1.0f, 1024.0f),
+    : centreDelay(false, Smoother::kDisplayMilliseconds, "Ch Dly", "ms", 1.0f, 1024.0f),
       depth(false, Smoother::kDisplayValue, "Ch Dpth", "Level", 0.15f, 1.0f), mixTarget(0.0f),
       enabled("Ch", "On"), centreDelayParameter(centreDelay), depthParameter(depth),
       feedback("Ch", "FB", "Level", 0.0f, 0.0f, 0.99f, false),

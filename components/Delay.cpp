@@ -6,6 +6,7 @@
 #include "components/DelayLine.h"
 #include "components/FastMath.h"
 #include "components/OnePole.h"
+#include "parameters/ParameterFormat.h"
 
 #include <cmath>
 
@@ -28,8 +29,8 @@ constexpr int kLastNoteValue = 7;
 } // namespace
 
 Delay::Delay()
-    : leftDelay(false, Smoother::kDisplayPerSampleRate, "D LDly", "ms", 0.25f, 44100.0f),
-      rightDelay(false, Smoother::kDisplayPerSampleRate, "D RDly", "ms", 0.5f, 44100.0f),
+    : leftDelay(false, Smoother::kDisplayMilliseconds, "D LDly", "ms", 0.25f, 44100.0f),
+      rightDelay(false, Smoother::kDisplayMilliseconds, "D RDly", "ms", 0.5f, 44100.0f),
       wet(0.0f, kOvershoot), wetCoefficient(glideCoefficient(44100.0f, kGlideSeconds)),
       enabled("D", "On"), feedback("D", "FB", "Level", 0.0f, 0.0f, 1.0f, false),
       leftTime("D", "LDly", "ms", 0.25f, 0.0f, 1.0f, false), pingPong("D", "PanD"),
@@ -157,9 +158,18 @@ void Delay::getLabel(int index, char* text) const
 
 void Delay::getDisplay(int index, char* text) const
 {
-    if (sync.getBool() && (index == kLeftTime || index == kRightTime))
+    if (index == kLeftTime || index == kRightTime)
     {
-        (index == kLeftTime ? leftSync : rightSync).getDisplay(text);
+        if (sync.getBool())
+        {
+            (index == kLeftTime ? leftSync : rightSync).getDisplay(text);
+            return;
+        }
+        // The setting is a fraction of the line; shown in the milliseconds its label names.
+        const double lineMilliseconds =
+            1000.0 * static_cast<double>(len) / static_cast<double>(sampleRate);
+        const float setting = (index == kLeftTime ? leftTime : rightTime).getValue();
+        formatShortText(text, "%.1f", static_cast<double>(setting) * lineMilliseconds);
         return;
     }
     ParameterList::getDisplay(index, text);
