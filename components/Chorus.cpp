@@ -125,6 +125,14 @@ void Chorus::reset()
     centreDelay.reset();
     depth.reset();
     mix = mixTarget;
+    tail.clear();
+}
+
+void Chorus::settle()
+{
+    centreDelay.settle();
+    depth.settle();
+    mix = mixTarget;
 }
 
 void Chorus::setSampleRate(float rateHz)
@@ -316,6 +324,7 @@ void Chorus::process(float** inputs, float** outputs, int count)
         }
     }
 
+    tail.noteWrites(left, right, writePosition, count, lineLength);
     mix = mixNow;
     writePosition = position;
     sine = s;

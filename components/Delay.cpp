@@ -36,7 +36,8 @@ Delay::Delay()
       leftTime("D", "LDly", "ms", 0.25f, 0.0f, 1.0f, false), pingPong("D", "PanD"),
       rightTime("D", "RDly", "ms", 0.5f, 0.0f, 1.0f, false), mixLevel("D", "Mix", 0.0f),
       sync("D", "Sync"), leftSync("D", "LSync", "Res", 0.25f, kLastNoteValue, kNoteValues),
-      rightSync("D", "RSync", "Res", 0.25f, kLastNoteValue, kNoteValues), clearRequested(false)
+      rightSync("D", "RSync", "Res", 0.25f, kLastNoteValue, kNoteValues), clearRequested(false),
+      tempoJumpPending(true)
 {
     addParameter(enabled);
     addParameter(feedback);
@@ -54,6 +55,18 @@ void Delay::reset()
     leftDelay.reset();
     rightDelay.reset();
     wet.land();
+    tail.clear();
+    tempoJumpPending = true;
+}
+
+void Delay::settle()
+{
+    leftDelay.settle();
+    rightDelay.settle();
+    if (!wet.isSettled())
+    {
+        wet.land();
+    }
 }
 
 void Delay::setSampleRate(float rateHz)
@@ -118,6 +131,10 @@ void Delay::parameterChanged(int index)
             setDelaySetting(leftDelay, leftTime.getValue());
             setDelaySetting(rightDelay, rightTime.getValue());
         }
+        else
+        {
+            tempoJumpPending = true;
+        }
         clearRequested = true;
         wet.setTarget(mixLevel.getReal());
         break;
@@ -144,6 +161,12 @@ void Delay::setTempo(double bpm)
     };
     setDelaySetting(leftDelay, settingFor(leftSync));
     setDelaySetting(rightDelay, settingFor(rightSync));
+    if (tempoJumpPending)
+    {
+        tempoJumpPending = false;
+        leftDelay.reset();
+        rightDelay.reset();
+    }
 }
 
 void Delay::getLabel(int index, char* text) const
@@ -197,7 +220,9 @@ void Delay::process(float** inputs, float** outputs, int count)
             clearLines(left, right, len);
             linesCleared = true;
         }
+        const int firstWrite = writePosition;
         renderEchoes(inputs, outputs, count, wetNow);
+        tail.noteWrites(left, right, firstWrite, count, len);
     }
     else
     {

@@ -29,6 +29,14 @@ void Smoother::reset()
     state = kSteady;
 }
 
+void Smoother::settle()
+{
+    if (state != kSteady || !glide.isSettled())
+    {
+        reset();
+    }
+}
+
 void Smoother::setScale(float newScale)
 {
     setting.setMaximum(newScale);

@@ -35,6 +35,9 @@ public:
 
     // Fills the buffer with the target and stops any glide.
     void reset() override;
+    // Lands a glide in progress, or a target written since the last block, at once; costs one
+    // comparison when the value already rests on its target. Audio thread, between pieces.
+    void settle();
     float getSampleRate() const override { return sampleRate; }
     void setSampleRate(float rateHz) override;
     void process(int count) override;
