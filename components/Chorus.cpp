@@ -90,7 +90,7 @@ inline __m128 readLineLanes(const float* line, const LineTaps& taps)
 } // namespace
 
 Chorus::Chorus()
-    : centreDelay(false, Smoother::kDisplayPerSampleRate, "Ch Dly", "ms", 1.0f, 1024.0f),
+    : centreDelay(false, Smoother::kDisplayMilliseconds, "Ch Dly", "ms", 1.0f, 1024.0f),
       depth(false, Smoother::kDisplayValue, "Ch Dpth", "Level", 0.15f, 1.0f), mixTarget(0.0f),
       enabled("Ch", "On"), centreDelayParameter(centreDelay), depthParameter(depth),
       feedback("Ch", "FB", "Level", 0.0f, 0.0f, 0.99f, false),
@@ -124,6 +124,14 @@ void Chorus::reset()
     linesCleared = false;
     centreDelay.reset();
     depth.reset();
+    mix = mixTarget;
+    tail.clear();
+}
+
+void Chorus::settle()
+{
+    centreDelay.settle();
+    depth.settle();
     mix = mixTarget;
 }
 
@@ -316,6 +324,7 @@ void Chorus::process(float** inputs, float** outputs, int count)
         }
     }
 
+    tail.noteWrites(left, right, writePosition, count, lineLength);
     mix = mixNow;
     writePosition = position;
     sine = s;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "base/Relaxed.h"
+#include "components/LineTail.h"
 #include "components/Smoother.h"
 #include "engine/IEffectComponent.h"
 #include "parameters/BooleanParameter.h"
@@ -42,6 +43,12 @@ public:
     void process(float** inputs, float** outputs, int count) override;
 
     int getLineLength() const { return len; }
+
+    // Lands the smoothed delay, depth and Mix on their targets (audio thread, between blocks,
+    // while nothing sounds).
+    void settle();
+    // On, and one of the last line-length writes into the lines was above -100 dBFS.
+    bool holdsTail() const { return enabled.getBool() && tail.holds(len); }
 
 protected:
     void parameterChanged(int index) override;
@@ -84,4 +91,5 @@ private:
     float cosine = 1.0f;
     Relaxed<float> sweepRate; // radians per sample
     Relaxed<bool> clearRequested;
+    LineTail tail;
 };

@@ -6,6 +6,7 @@
 #include "components/DelayLine.h"
 #include "components/FastMath.h"
 #include "components/OnePole.h"
+#include "parameters/ParameterFormat.h"
 
 #include <cmath>
 
@@ -28,14 +29,15 @@ constexpr int kLastNoteValue = 7;
 } // namespace
 
 Delay::Delay()
-    : leftDelay(false, Smoother::kDisplayPerSampleRate, "D LDly", "ms", 0.25f, 44100.0f),
-      rightDelay(false, Smoother::kDisplayPerSampleRate, "D RDly", "ms", 0.5f, 44100.0f),
+    : leftDelay(false, Smoother::kDisplayMilliseconds, "D LDly", "ms", 0.25f, 44100.0f),
+      rightDelay(false, Smoother::kDisplayMilliseconds, "D RDly", "ms", 0.5f, 44100.0f),
       wet(0.0f, kOvershoot), wetCoefficient(glideCoefficient(44100.0f, kGlideSeconds)),
       enabled("D", "On"), feedback("D", "FB", "Level", 0.0f, 0.0f, 1.0f, false),
       leftTime("D", "LDly", "ms", 0.25f, 0.0f, 1.0f, false), pingPong("D", "PanD"),
       rightTime("D", "RDly", "ms", 0.5f, 0.0f, 1.0f, false), mixLevel("D", "Mix", 0.0f),
       sync("D", "Sync"), leftSync("D", "LSync", "Res", 0.25f, kLastNoteValue, kNoteValues),
-      rightSync("D", "RSync", "Res", 0.25f, kLastNoteValue, kNoteValues), clearRequested(false)
+      rightSync("D", "RSync", "Res", 0.25f, kLastNoteValue, kNoteValues), clearRequested(false),
+      tempoJumpPending(true)
 {
     addParameter(enabled);
     addParameter(feedback);
@@ -53,6 +55,18 @@ void Delay::reset()
     leftDelay.reset();
     rightDelay.reset();
     wet.land();
+    tail.clear();
+    tempoJumpPending = true;
+}
+
+void Delay::settle()
+{
+    leftDelay.settle();
+    rightDelay.settle();
+    if (!wet.isSettled())
+    {
+        wet.land();
+    }
 }
 
 void Delay::setSampleRate(float rateHz)
@@ -117,6 +131,10 @@ void Delay::parameterChanged(int index)
             setDelaySetting(leftDelay, leftTime.getValue());
             setDelaySetting(rightDelay, rightTime.getValue());
         }
+        else
+        {
+            tempoJumpPending = true;
+        }
         clearRequested = true;
         wet.setTarget(mixLevel.getReal());
         break;
@@ -143,6 +161,12 @@ void Delay::setTempo(double bpm)
     };
     setDelaySetting(leftDelay, settingFor(leftSync));
     setDelaySetting(rightDelay, settingFor(rightSync));
+    if (tempoJumpPending)
+    {
+        tempoJumpPending = false;
+        leftDelay.reset();
+        rightDelay.reset();
+    }
 }
 
 void Delay::getLabel(int index, char* text) const
@@ -157,9 +181,18 @@ void Delay::getLabel(int index, char* text) const
 
 void Delay::getDisplay(int index, char* text) const
 {
-    if (sync.getBool() && (index == kLeftTime || index == kRightTime))
+    if (index == kLeftTime || index == kRightTime)
     {
-        (index == kLeftTime ? leftSync : rightSync).getDisplay(text);
+        if (sync.getBool())
+        {
+            (index == kLeftTime ? leftSync : rightSync).getDisplay(text);
+            return;
+        }
+        // The setting is a fraction of the line; shown in the milliseconds its label names.
+        const double lineMilliseconds =
+            1000.0 * static_cast<double>(len) / static_cast<double>(sampleRate);
+        const float setting = (index == kLeftTime ? leftTime : rightTime).getValue();
+        formatShortText(text, "%.1f", static_cast<double>(setting) * lineMilliseconds);
         return;
     }
     ParameterList::getDisplay(index, text);
@@ -187,7 +220,9 @@ void Delay::process(float** inputs, float** outputs, int count)
             clearLines(left, right, len);
             linesCleared = true;
         }
+        const int firstWrite = writePosition;
         renderEchoes(inputs, outputs, count, wetNow);
+        tail.noteWrites(left, right, firstWrite, count, len);
     }
     else
     {

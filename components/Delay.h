@@ -3,6 +3,7 @@
 
 #include "base/Relaxed.h"
 #include "components/Glide.h"
+#include "components/LineTail.h"
 #include "components/Smoother.h"
 #include "engine/IEffectComponent.h"
 #include "parameters/BooleanParameter.h"
@@ -45,9 +46,18 @@ public:
     void process(float** inputs, float** outputs, int count) override;
 
     // Host tempo in beats per minute, on the audio thread before a block. With Sync on, each
-    // delay time glides to its note value of a beat, limited to the line. Tempos that are not
-    // positive and finite are ignored.
+    // delay time glides to its note value of a beat, limited to the line; the first tempo after
+    // a reset or after Sync is switched on sets the times at once, since the lines are empty
+    // then and a glide would only bend the first echoes. Tempos that are not positive and finite
+    // are ignored.
     void setTempo(double bpm);
+
+    // Lands the gliding delay times and wet level on their targets (audio thread, between
+    // blocks, while nothing sounds).
+    void settle();
+    // On, and one of the last line-length writes into the lines was above -100 dBFS: echoes may
+    // still come out.
+    bool holdsTail() const { return enabled.getBool() && tail.holds(len); }
 
     void getLabel(int index, char* text) const override;
     void getDisplay(int index, char* text) const override;
@@ -98,4 +108,7 @@ private:
     int writePosition = 0;
     bool linesCleared = false;
     Relaxed<bool> clearRequested;
+    LineTail tail;
+    // The next synced tempo jumps instead of gliding (set by reset and Sync on, any thread).
+    Relaxed<bool> tempoJumpPending;
 };

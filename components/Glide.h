@@ -66,6 +66,8 @@ public:
 
     float getValue() const { return value; }
     bool isFinished() const { return finished; }
+    // Finished, and no target written since the last begin or land (audio thread).
+    bool isSettled() const { return finished && seenVersion == version; }
 
 private:
     const float overshoot;

@@ -27,6 +27,8 @@ public:
 
     // Zeroes both filter chains; the level keeps gliding where it was.
     void reset() override;
+    // Lands the gliding level on its target (audio thread, between blocks, while nothing sounds).
+    void settle() { levelSmoother.settle(); }
     float getSampleRate() const override { return sampleRate; }
     // Stored only: the filters sit at fixed fractions of the oversampled rate.
     void setSampleRate(float rateHz) override;

@@ -34,6 +34,8 @@ public:
 
     // The position lands on its target at once.
     void reset() override;
+    // The same landing, as the other effects' settle (audio thread, while nothing sounds).
+    void settle() { reset(); }
     float getSampleRate() const override { return sampleRate; }
     void setSampleRate(float rateHz) override;
     // Reads inputs[0], writes outputs[0] and outputs[1]; count 1..kMaxBlockFrames. The source

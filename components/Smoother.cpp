@@ -29,6 +29,14 @@ void Smoother::reset()
     state = kSteady;
 }
 
+void Smoother::settle()
+{
+    if (state != kSteady || !glide.isSettled())
+    {
+        reset();
+    }
+}
+
 void Smoother::setScale(float newScale)
 {
     setting.setMaximum(newScale);
@@ -82,8 +90,10 @@ void Smoother::getDisplay(int index, char* text) const
     case kDisplayDecibels:
         formatDecibels(text, setting.getReal());
         break;
-    case kDisplayPerSampleRate:
-        formatShortText(text, "%.3f", static_cast<double>(setting.getReal() / sampleRate));
+    case kDisplayMilliseconds:
+        formatShortText(text, "%.1f",
+                        1000.0 * static_cast<double>(setting.getReal()) /
+                            static_cast<double>(sampleRate));
         break;
     case kDisplayValue:
     default:

@@ -22,9 +22,9 @@ class Smoother : public ISynthComponent, public ParameterList
 public:
     enum DisplayMode
     {
-        kDisplayValue = 0,         // "%.3f" of the target
-        kDisplayDecibels = 1,      // the target in dB, "-oo" for 0
-        kDisplayPerSampleRate = 2, // "%.3f" of the target divided by the sample rate
+        kDisplayValue = 0,        // "%.3f" of the target
+        kDisplayDecibels = 1,     // the target in dB, "-oo" for 0
+        kDisplayMilliseconds = 2, // the target, in samples, as milliseconds: "%.1f"
     };
 
     Smoother(bool squared, DisplayMode displayMode, const char* name, const char* label,
@@ -35,6 +35,9 @@ public:
 
     // Fills the buffer with the target and stops any glide.
     void reset() override;
+    // Lands a glide in progress, or a target written since the last block, at once; costs one
+    // comparison when the value already rests on its target. Audio thread, between pieces.
+    void settle();
     float getSampleRate() const override { return sampleRate; }
     void setSampleRate(float rateHz) override;
     void process(int count) override;

@@ -21,6 +21,8 @@ public:
 
     // Leaves the level and its glide alone.
     void reset() override {}
+    // Lands the gliding level on its target (audio thread, between blocks, while nothing sounds).
+    void settle() { level.settle(); }
     float getSampleRate() const override { return sampleRate; }
     void setSampleRate(float rateHz) override;
     // Works in place when inputs and outputs are the same channels.

@@ -78,6 +78,7 @@ void MessageDispatcher::render(float** outputs, int frames)
     {
         return;
     }
+    settleIfIdle();
     int position = 0;
     for (;;)
     {
@@ -94,6 +95,7 @@ void MessageDispatcher::render(float** outputs, int frames)
             {
                 renderFrames(outputs, position, event.deltaFrames - position);
                 position = event.deltaFrames;
+                settleIfIdle();
             }
             dispatch(event);
         }
@@ -108,6 +110,14 @@ void MessageDispatcher::render(float** outputs, int frames)
                 dispatch(later);
             }
         }
+    }
+}
+
+void MessageDispatcher::settleIfIdle()
+{
+    if (idleSettler != nullptr)
+    {
+        idleSettler->settleIfIdle();
     }
 }
 

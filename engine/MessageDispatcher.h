@@ -4,6 +4,7 @@
 #include "base/Mutex.h"
 #include "engine/EffectComponentCollection.h"
 #include "engine/IControllable.h"
+#include "engine/IIdleSettler.h"
 #include "engine/MidiEvent.h"
 #include "engine/MidiEventQueue.h"
 #include "engine/SynthComponentCollection.h"
@@ -50,6 +51,9 @@ public:
 
     // Appends a receiver of controller messages; called while the synthesizer is built.
     void addControllable(IControllable* controllable);
+    // Installs who lets settings land while nothing sounds (borrowed; none by default). Called
+    // while the synthesizer is built.
+    void setIdleSettler(IIdleSettler* settler) { idleSettler = settler; }
 
     // Queues one message in time order. A negative deltaFrames counts as 0. Controllers 120 (all
     // sound off) and 123 (all notes off) of any channel reset the engine at once instead and are
@@ -72,6 +76,9 @@ private:
     // Renders count frames from offset, in pieces of at most kMaxBlockFrames.
     void renderFrames(float** outputs, int offset, int count);
     void dispatch(const MidiEvent& event);
+    // Asks the idle settler, if any (the block's start and each point where audio was rendered
+    // before a message).
+    void settleIfIdle();
     void dispatchControlChange(int messageChannel, bool channelMatches, int controller, int value);
 
     // Parameters
@@ -90,5 +97,6 @@ private:
     Sonarch::Midi::MidiLearn* midiLearn;
 
     // Lock
+    IIdleSettler* idleSettler = nullptr;
     Mutex lock;
 };

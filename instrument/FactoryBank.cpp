@@ -15,6 +15,13 @@ using namespace FactoryUnits;
 // hold a note); noise off at level 0; LFOs at 0.8 Hz triangle; effects off; master -5 dB.
 // Middle C (note 60) is the reference note below: with key tracking k the cutoff note of a
 // held middle C is 60 k + the "F Cut" note.
+//
+// Levels: each program's "M Lvl" is set so that a C major triad (C4 E4 G4, velocity 100) held
+// for 2 s on a fresh instance peaks at -3 dBFS or below and the six-note chord C3 E3 G3 C4 E4 G4
+// at -1 dBFS or below (scripts/bank-levels.sh measures both). Held sounds then lie at about
+// -20 dBFS RMS; sounds that decay from a hard strike (plucks, pianos, mallets, drums) are quieter
+// on average, since their first peak sets their level. Sustaining sounds start with an attack of
+// 2 ms, which removes the click of a random start phase; struck and plucked ones keep 0.
 
 // Each program is stored with room for kMaxSettings settings so the whole bank reads as one list;
 // the unused entries stay null and end the program's list. A program that needs more fails to
@@ -33,8 +40,10 @@ constexpr ProgramData kBank[] = {
      {
          {"O2 Lvl", gain(0.0)},
          {"F Cut", cutoffNote(128)},
+         {"E1 A", seconds10(0.002)},
          {"E1 S", gain(1.0)},
          {"E1 R", seconds10(0.15)},
+         {"M Lvl", decibels(-12.7)},
      }},
     {"Init Filter Env",
      {
@@ -48,8 +57,10 @@ constexpr ProgramData kBank[] = {
          {"F FM1", filterOctaves(5)},
          {"E2 D", seconds10(0.6)},
          {"E2 S", gain(0.3)},
+         {"E1 A", seconds10(0.002)},
          {"E1 S", gain(1.0)},
          {"E1 R", seconds10(0.2)},
+         {"M Lvl", decibels(-14.2)},
      }},
 
     // Leads: sync, glide, pulse, drive, pressure, fifths and whistles, mostly monophonic with
@@ -67,8 +78,10 @@ constexpr ProgramData kBank[] = {
          {"E2 S", gain(0.25)},
          {"E2 VDpt", 0.5f},
          {"F Cut", cutoffNote(112)},
+         {"E1 A", seconds10(0.002)},
          {"E1 S", decibels(-1)},
          {"E1 R", seconds10(0.25)},
+         {"M Lvl", decibels(-11.7)},
      }},
     {"Mono Glide Lead",
      {
@@ -93,9 +106,11 @@ constexpr ProgramData kBank[] = {
          {"E2 D", seconds10(0.5)},
          {"E2 S", gain(0.35)},
          {"E2 TMod", triggerMode(TriggerMode::Legato)},
+         {"E1 A", seconds10(0.002)},
          {"E1 S", decibels(-2)},
          {"E1 R", seconds10(0.2)},
          {"E1 TMod", triggerMode(TriggerMode::Legato)},
+         {"M Lvl", decibels(-10.4)},
      }},
     {"Square Lead",
      {
@@ -120,6 +135,7 @@ constexpr ProgramData kBank[] = {
          {"D RDly", delaySeconds(0.45)},
          {"D FB", 0.3f},
          {"D Mix", decibels(-14)},
+         {"M Lvl", decibels(-17.9)},
      }},
     {"Screamer",
      {
@@ -138,11 +154,13 @@ constexpr ProgramData kBank[] = {
          {"F Cut", cutoffNote(88)},
          {"F Res", 0.55f},
          {"F CPrss", kOn},
+         {"E1 A", seconds10(0.002)},
          {"E1 S", gain(1.0)},
          {"E1 R", seconds10(0.2)},
          {"E1 TMod", triggerMode(TriggerMode::Legato)},
          {"OD On", kOn},
          {"OD Lvl", overdrive(14)},
+         {"M Lvl", decibels(-13.1)},
      }},
     {"Twin Saw Lead",
      {
@@ -162,6 +180,7 @@ constexpr ProgramData kBank[] = {
          {"D RDly", delaySeconds(0.42)},
          {"D FB", 0.35f},
          {"D Mix", decibels(-12)},
+         {"M Lvl", decibels(-15.8)},
      }},
     {"Sine Whistle",
      {
@@ -180,7 +199,7 @@ constexpr ProgramData kBank[] = {
          {"D LDly", delaySeconds(0.35)},
          {"D FB", 0.3f},
          {"D Mix", decibels(-10)},
-         {"M Lvl", decibels(-2)},
+         {"M Lvl", decibels(-15.1)},
      }},
     {"Fifth Lead",
      {
@@ -194,8 +213,10 @@ constexpr ProgramData kBank[] = {
          {"F FM1", filterOctaves(2.5)},
          {"E2 D", seconds10(0.4)},
          {"E2 S", gain(0.4)},
+         {"E1 A", seconds10(0.002)},
          {"E1 S", decibels(-1)},
          {"E1 R", seconds10(0.25)},
+         {"M Lvl", decibels(-14)},
      }},
     {"Pressure Lead",
      {
@@ -211,6 +232,7 @@ constexpr ProgramData kBank[] = {
          {"E1 S", gain(1.0)},
          {"E1 R", seconds10(0.25)},
          {"E1 TMod", triggerMode(TriggerMode::Legato)},
+         {"M Lvl", decibels(-10.2)},
      }},
     {"Theremin",
      {
@@ -236,7 +258,7 @@ constexpr ProgramData kBank[] = {
          {"D On", kOn},
          {"D FB", 0.25f},
          {"D Mix", decibels(-14)},
-         {"M Lvl", decibels(-2)},
+         {"M Lvl", decibels(-13.2)},
      }},
     {"Digital Lead",
      {
@@ -251,10 +273,12 @@ constexpr ProgramData kBank[] = {
          {"L1 MW", kOn},
          {"F Cut", cutoffNote(110)},
          {"F Res", 0.15f},
+         {"E1 A", seconds10(0.002)},
          {"E1 S", decibels(-2)},
          {"E1 R", seconds10(0.3)},
          {"Ch On", kOn},
          {"Ch Mix", decibels(-8)},
+         {"M Lvl", decibels(-12.9)},
      }},
     {"Sharp Lead",
      {
@@ -264,10 +288,12 @@ constexpr ProgramData kBank[] = {
          {"F Type", filterType(FilterType::Highpass)},
          {"F Cut", cutoffNote(50)},
          {"F Res", 0.3f},
+         {"E1 A", seconds10(0.002)},
          {"E1 S", gain(1.0)},
          {"E1 R", seconds10(0.2)},
          {"OD On", kOn},
          {"OD Lvl", overdrive(4)},
+         {"M Lvl", decibels(-12)},
      }},
 
     // Basses: filter-envelope basses, the bass waves, sub, detuned, driven and gliding ones; most
@@ -286,9 +312,11 @@ constexpr ProgramData kBank[] = {
          {"E2 D", seconds10(0.35)},
          {"E2 S", gain(0.15)},
          {"E1 D", seconds10(1.2)},
+         {"E1 A", seconds10(0.002)},
          {"E1 S", decibels(-4)},
          {"E1 R", seconds10(0.08)},
          {"E1 VDpt", 0.3f},
+         {"M Lvl", decibels(-13)},
      }},
     {"Acid Bass",
      {
@@ -305,11 +333,13 @@ constexpr ProgramData kBank[] = {
          {"E2 D", seconds10(0.25)},
          {"E2 VDpt", 0.6f},
          {"E2 TMod", triggerMode(TriggerMode::Legato)},
+         {"E1 A", seconds10(0.002)},
          {"E1 S", decibels(-3)},
          {"E1 R", seconds10(0.05)},
          {"E1 TMod", triggerMode(TriggerMode::Legato)},
          {"OD On", kOn},
          {"OD Lvl", overdrive(3)},
+         {"M Lvl", decibels(-12)},
      }},
     {"Finger Bass",
      {
@@ -327,6 +357,7 @@ constexpr ProgramData kBank[] = {
          {"E1 R", seconds10(0.1)},
          {"E1 KT", 0.4f},
          {"E1 VDpt", 0.5f},
+         {"M Lvl", decibels(-9.3)},
      }},
     {"Slap Bass",
      {
@@ -343,6 +374,7 @@ constexpr ProgramData kBank[] = {
          {"E1 S", decibels(-24)},
          {"E1 R", seconds10(0.12)},
          {"E1 VDpt", 0.6f},
+         {"M Lvl", decibels(-7.5)},
      }},
     {"Sub Bass",
      {
@@ -354,7 +386,7 @@ constexpr ProgramData kBank[] = {
          {"E1 A", seconds10(0.005)},
          {"E1 S", gain(1.0)},
          {"E1 R", seconds10(0.08)},
-         {"M Lvl", decibels(-2)},
+         {"M Lvl", decibels(-18.2)},
      }},
     {"Synth Bass",
      {
@@ -370,8 +402,10 @@ constexpr ProgramData kBank[] = {
          {"F FM1S", source(Source::Env1)},
          {"F FM1", filterOctaves(3)},
          {"E1 D", seconds10(0.5)},
+         {"E1 A", seconds10(0.002)},
          {"E1 S", decibels(-6)},
          {"E1 R", seconds10(0.1)},
+         {"M Lvl", decibels(-13.2)},
      }},
     {"Reese Bass",
      {
@@ -387,6 +421,7 @@ constexpr ProgramData kBank[] = {
          {"F FM2", filterOctaves(0.8)},
          {"L2 Spd", hz20(0.25)},
          {"L2 Shpe", lfoShape(LfoShape::Sine)},
+         {"E1 A", seconds10(0.002)},
          {"E1 S", gain(1.0)},
          {"E1 R", seconds10(0.15)},
          {"E1 TMod", triggerMode(TriggerMode::Legato)},
@@ -394,6 +429,7 @@ constexpr ProgramData kBank[] = {
          {"Ch Dpth", 0.1f},
          {"Ch Freq", chorusHz(0.3)},
          {"Ch Mix", decibels(-9)},
+         {"M Lvl", decibels(-10.5)},
      }},
     {"Drive Bass",
      {
@@ -409,10 +445,12 @@ constexpr ProgramData kBank[] = {
          {"F FM1", filterOctaves(3)},
          {"E2 D", seconds10(0.4)},
          {"E2 S", gain(0.2)},
+         {"E1 A", seconds10(0.002)},
          {"E1 S", decibels(-3)},
          {"E1 R", seconds10(0.1)},
          {"OD On", kOn},
          {"OD Lvl", overdrive(9)},
+         {"M Lvl", decibels(-13.3)},
      }},
     {"Glide Bass",
      {
@@ -430,9 +468,11 @@ constexpr ProgramData kBank[] = {
          {"F FM1", filterOctaves(3.5)},
          {"E2 D", seconds10(0.6)},
          {"E2 S", gain(0.3)},
+         {"E1 A", seconds10(0.002)},
          {"E1 S", decibels(-2)},
          {"E1 R", seconds10(0.1)},
          {"E1 TMod", triggerMode(TriggerMode::Legato)},
+         {"M Lvl", decibels(-15.6)},
      }},
     {"Funk Velo Bass",
      {
@@ -450,10 +490,11 @@ constexpr ProgramData kBank[] = {
          {"E2 S", gain(0.1)},
          {"E2 VDpt", 1.0f},
          {"E1 D", seconds10(0.6)},
+         {"E1 A", seconds10(0.002)},
          {"E1 S", decibels(-10)},
          {"E1 R", seconds10(0.08)},
          {"E1 VDpt", 0.4f},
-         {"M Lvl", decibels(-2)},
+         {"M Lvl", decibels(-4.3)},
      }},
     {"Rubber Bass",
      {
@@ -470,8 +511,10 @@ constexpr ProgramData kBank[] = {
          {"F FM2S", source(Source::Env2)},
          {"F FM2", filterOctaves(3)},
          {"E1 D", seconds10(0.5)},
+         {"E1 A", seconds10(0.002)},
          {"E1 S", decibels(-12)},
          {"E1 R", seconds10(0.1)},
+         {"M Lvl", decibels(-15.4)},
      }},
 
     // Pads: slow attacks and long releases, moved by slow LFOs on the filter, with chorus,
@@ -490,6 +533,7 @@ constexpr ProgramData kBank[] = {
          {"Ch Dpth", 0.2f},
          {"Ch Freq", chorusHz(0.5)},
          {"Ch Mix", decibels(-4)},
+         {"M Lvl", decibels(-13.6)},
      }},
     {"Sweep Pad",
      {
@@ -507,7 +551,7 @@ constexpr ProgramData kBank[] = {
          {"E1 R", seconds10(2.0)},
          {"Ch On", kOn},
          {"Ch Mix", decibels(-6)},
-         {"M Lvl", decibels(-6)},
+         {"M Lvl", decibels(-13.8)},
      }},
     {"Glass Pad",
      {
@@ -529,6 +573,7 @@ constexpr ProgramData kBank[] = {
          {"D LDly", delaySeconds(0.375)},
          {"D FB", 0.45f},
          {"D Mix", decibels(-9)},
+         {"M Lvl", decibels(-11.8)},
      }},
     {"Dark Pad",
      {
@@ -544,6 +589,7 @@ constexpr ProgramData kBank[] = {
          {"E1 R", seconds10(2.5)},
          {"Ch On", kOn},
          {"Ch Mix", decibels(-6)},
+         {"M Lvl", decibels(-11.4)},
      }},
     {"Phaser Pad",
      {
@@ -559,6 +605,7 @@ constexpr ProgramData kBank[] = {
          {"E1 R", seconds10(1.8)},
          {"Ch On", kOn},
          {"Ch Mix", decibels(-6)},
+         {"M Lvl", decibels(-14.9)},
      }},
     {"Metal Pad",
      {
@@ -577,6 +624,7 @@ constexpr ProgramData kBank[] = {
          {"E1 R", seconds10(2.5)},
          {"Ch On", kOn},
          {"Ch Mix", decibels(-6)},
+         {"M Lvl", decibels(-7.9)},
      }},
     {"Evolving Pad",
      {
@@ -609,6 +657,7 @@ constexpr ProgramData kBank[] = {
          {"D RDly", delaySeconds(0.6)},
          {"D FB", 0.4f},
          {"D Mix", decibels(-12)},
+         {"M Lvl", decibels(-11)},
      }},
     {"Space Pad",
      {
@@ -627,6 +676,7 @@ constexpr ProgramData kBank[] = {
          {"D RDly", delaySeconds(0.47)},
          {"D FB", 0.55f},
          {"D Mix", decibels(-7)},
+         {"M Lvl", decibels(-12.8)},
      }},
     {"Airy Pad",
      {
@@ -642,7 +692,7 @@ constexpr ProgramData kBank[] = {
          {"E1 R", seconds10(2.0)},
          {"Ch On", kOn},
          {"Ch Mix", decibels(-5)},
-         {"M Lvl", decibels(-7)},
+         {"M Lvl", decibels(-15.2)},
      }},
     {"Rising Pad",
      {
@@ -660,6 +710,7 @@ constexpr ProgramData kBank[] = {
          {"E1 R", seconds10(2.0)},
          {"Ch On", kOn},
          {"Ch Mix", decibels(-6)},
+         {"M Lvl", decibels(-14.4)},
      }},
 
     // Strings: ensembles with chorus, bowed solo voices with delayed vibrato, pizzicato and PWM
@@ -683,6 +734,7 @@ constexpr ProgramData kBank[] = {
          {"Ch Freq", chorusHz(0.9)},
          {"Ch FB", chorusFeedback(0.2)},
          {"Ch Mix", decibels(-2)},
+         {"M Lvl", decibels(-13.6)},
      }},
     {"Slow Strings",
      {
@@ -700,7 +752,7 @@ constexpr ProgramData kBank[] = {
          {"E1 R", seconds10(1.8)},
          {"Ch On", kOn},
          {"Ch Mix", decibels(-4)},
-         {"M Lvl", decibels(-7)},
+         {"M Lvl", decibels(-14.6)},
      }},
     {"Pizzicato",
      {
@@ -714,6 +766,7 @@ constexpr ProgramData kBank[] = {
          {"E1 R", seconds10(0.3)},
          {"E1 KT", 0.5f},
          {"E1 VDpt", 0.5f},
+         {"M Lvl", decibels(-4.7)},
      }},
     {"Solo Violin",
      {
@@ -733,6 +786,7 @@ constexpr ProgramData kBank[] = {
          {"E1 S", decibels(-1)},
          {"E1 R", seconds10(0.3)},
          {"E1 TMod", triggerMode(TriggerMode::Legato)},
+         {"M Lvl", decibels(-7.4)},
      }},
     {"Cello",
      {
@@ -753,6 +807,7 @@ constexpr ProgramData kBank[] = {
          {"E1 A", seconds10(0.15)},
          {"E1 S", decibels(-1)},
          {"E1 R", seconds10(0.4)},
+         {"M Lvl", decibels(-15.8)},
      }},
     {"Synth Strings",
      {
@@ -772,7 +827,7 @@ constexpr ProgramData kBank[] = {
          {"E1 R", seconds10(1.0)},
          {"Ch On", kOn},
          {"Ch Mix", decibels(-5)},
-         {"M Lvl", decibels(-8)},
+         {"M Lvl", decibels(-18.5)},
      }},
     {"Octave Strings",
      {
@@ -792,6 +847,7 @@ constexpr ProgramData kBank[] = {
          {"E1 R", seconds10(1.2)},
          {"Ch On", kOn},
          {"Ch Mix", decibels(-6)},
+         {"M Lvl", decibels(-12.8)},
      }},
 
     // Keys: piano, electric piano and tine waves with velocity, key-tracked decays and
@@ -813,6 +869,7 @@ constexpr ProgramData kBank[] = {
          {"E1 R", seconds10(0.35)},
          {"E1 KT", 0.6f},
          {"E1 VDpt", 0.7f},
+         {"M Lvl", decibels(-9.6)},
      }},
     {"Bright Piano",
      {
@@ -826,6 +883,7 @@ constexpr ProgramData kBank[] = {
          {"E1 VDpt", 0.5f},
          {"Ch On", kOn},
          {"Ch Mix", decibels(-10)},
+         {"M Lvl", decibels(-10.4)},
      }},
     {"Electric Piano",
      {
@@ -842,6 +900,7 @@ constexpr ProgramData kBank[] = {
          {"Ch Dpth", 0.2f},
          {"Ch Freq", chorusHz(0.7)},
          {"Ch Mix", decibels(-6)},
+         {"M Lvl", decibels(-8.9)},
      }},
     {"Suitcase Tines",
      {
@@ -857,6 +916,7 @@ constexpr ProgramData kBank[] = {
          {"P ModL", gain(0.8)},
          {"L1 Spd", hz20(4.2)},
          {"L1 Shpe", lfoShape(LfoShape::Sine)},
+         {"M Lvl", decibels(-12.4)},
      }},
     {"Digital EP",
      {
@@ -873,6 +933,7 @@ constexpr ProgramData kBank[] = {
          {"D LDly", delaySeconds(0.33)},
          {"D FB", 0.25f},
          {"D Mix", decibels(-14)},
+         {"M Lvl", decibels(-8.8)},
      }},
     {"Clavinet",
      {
@@ -891,6 +952,7 @@ constexpr ProgramData kBank[] = {
          {"E1 S", decibels(-20)},
          {"E1 R", seconds10(0.08)},
          {"E1 VDpt", 0.7f},
+         {"M Lvl", decibels(-10.9)},
      }},
     {"Drive EP",
      {
@@ -908,6 +970,7 @@ constexpr ProgramData kBank[] = {
          {"P ModL", gain(0.5)},
          {"L2 Spd", hz20(5.0)},
          {"L2 Shpe", lfoShape(LfoShape::Sine)},
+         {"M Lvl", decibels(-11.9)},
      }},
     {"Honky Tonk",
      {
@@ -920,6 +983,7 @@ constexpr ProgramData kBank[] = {
          {"E1 R", seconds10(0.4)},
          {"E1 KT", 0.4f},
          {"E1 VDpt", 0.5f},
+         {"M Lvl", decibels(-11.4)},
      }},
 
     // Bells and mallets: the bell, digibell, glocken and orient bell waves with long decays,
@@ -938,6 +1002,7 @@ constexpr ProgramData kBank[] = {
          {"D On", kOn},
          {"D FB", 0.3f},
          {"D Mix", decibels(-12)},
+         {"M Lvl", decibels(-9.1)},
      }},
     {"Digi Bells",
      {
@@ -954,6 +1019,7 @@ constexpr ProgramData kBank[] = {
          {"D RDly", delaySeconds(0.6)},
          {"D FB", 0.4f},
          {"D Mix", decibels(-9)},
+         {"M Lvl", decibels(-6.8)},
      }},
     {"Glockenspiel",
      {
@@ -967,6 +1033,7 @@ constexpr ProgramData kBank[] = {
          {"E1 R", seconds10(1.5)},
          {"E1 KT", 0.6f},
          {"E1 VDpt", 0.5f},
+         {"M Lvl", decibels(-8.2)},
      }},
     {"Orient Bell",
      {
@@ -983,6 +1050,7 @@ constexpr ProgramData kBank[] = {
          {"D On", kOn},
          {"D FB", 0.35f},
          {"D Mix", decibels(-12)},
+         {"M Lvl", decibels(-12.5)},
      }},
     {"Music Box",
      {
@@ -1000,6 +1068,7 @@ constexpr ProgramData kBank[] = {
          {"D RDly", delaySeconds(0.33)},
          {"D FB", 0.35f},
          {"D Mix", decibels(-10)},
+         {"M Lvl", decibels(-11.1)},
      }},
     {"Church Bell",
      {
@@ -1017,6 +1086,7 @@ constexpr ProgramData kBank[] = {
          {"D RDly", delaySeconds(0.75)},
          {"D FB", 0.3f},
          {"D Mix", decibels(-12)},
+         {"M Lvl", decibels(-9)},
      }},
     {"Vibraphone",
      {
@@ -1031,7 +1101,7 @@ constexpr ProgramData kBank[] = {
          {"P ModL", gain(0.7)},
          {"L1 Spd", hz20(5.5)},
          {"L1 Shpe", lfoShape(LfoShape::Sine)},
-         {"M Lvl", decibels(-7)},
+         {"M Lvl", decibels(-13.1)},
      }},
     {"Marimba",
      {
@@ -1043,7 +1113,7 @@ constexpr ProgramData kBank[] = {
          {"E1 R", seconds10(0.35)},
          {"E1 KT", 0.6f},
          {"E1 VDpt", 0.6f},
-         {"M Lvl", decibels(-3)},
+         {"M Lvl", decibels(-7.7)},
      }},
 
     // Organs: the organ wave drawbar-style, with a rotary speaker made of vibrato and auto-pan,
@@ -1056,6 +1126,7 @@ constexpr ProgramData kBank[] = {
          {"E1 A", seconds10(0.004)},
          {"E1 S", gain(1.0)},
          {"E1 R", seconds10(0.06)},
+         {"M Lvl", decibels(-9.8)},
      }},
     {"Rotary Organ",
      {
@@ -1080,6 +1151,7 @@ constexpr ProgramData kBank[] = {
          {"P ModL", gain(0.6)},
          {"Ch On", kOn},
          {"Ch Mix", decibels(-9)},
+         {"M Lvl", decibels(-12.3)},
      }},
     {"Rock Organ",
      {
@@ -1098,6 +1170,7 @@ constexpr ProgramData kBank[] = {
          {"P ModL", gain(0.5)},
          {"L2 Spd", hz20(1.2)},
          {"L2 Shpe", lfoShape(LfoShape::Sine)},
+         {"M Lvl", decibels(-12.2)},
      }},
     {"Church Organ",
      {
@@ -1114,6 +1187,7 @@ constexpr ProgramData kBank[] = {
          {"D RDly", delaySeconds(0.41)},
          {"D FB", 0.5f},
          {"D Mix", decibels(-10)},
+         {"M Lvl", decibels(-14.3)},
      }},
     {"Harmonium",
      {
@@ -1125,6 +1199,7 @@ constexpr ProgramData kBank[] = {
          {"E1 A", seconds10(0.12)},
          {"E1 S", gain(1.0)},
          {"E1 R", seconds10(0.3)},
+         {"M Lvl", decibels(-15.1)},
      }},
     {"Combo Organ",
      {
@@ -1142,6 +1217,7 @@ constexpr ProgramData kBank[] = {
          {"E1 A", seconds10(0.003)},
          {"E1 S", gain(1.0)},
          {"E1 R", seconds10(0.05)},
+         {"M Lvl", decibels(-17.8)},
      }},
     {"Pipe Flute",
      {
@@ -1155,6 +1231,7 @@ constexpr ProgramData kBank[] = {
          {"E1 A", seconds10(0.06)},
          {"E1 S", gain(1.0)},
          {"E1 R", seconds10(0.2)},
+         {"M Lvl", decibels(-16.4)},
      }},
 
     // Plucks: harpsichord, lute, guitars, koto, harp and kalimba; decays shorten up the
@@ -1169,6 +1246,7 @@ constexpr ProgramData kBank[] = {
          {"E1 D", seconds10(1.8)},
          {"E1 R", seconds10(0.15)},
          {"E1 KT", 0.5f},
+         {"M Lvl", decibels(-13.1)},
      }},
     {"Lute",
      {
@@ -1184,6 +1262,7 @@ constexpr ProgramData kBank[] = {
          {"E1 D", seconds10(1.2)},
          {"E1 R", seconds10(0.25)},
          {"E1 VDpt", 0.5f},
+         {"M Lvl", decibels(-10)},
      }},
     {"Pluck String",
      {
@@ -1195,6 +1274,7 @@ constexpr ProgramData kBank[] = {
          {"E1 R", seconds10(0.3)},
          {"E1 KT", 0.5f},
          {"E1 VDpt", 0.5f},
+         {"M Lvl", decibels(-2.9)},
      }},
     {"Koto",
      {
@@ -1212,6 +1292,7 @@ constexpr ProgramData kBank[] = {
          {"D LDly", delaySeconds(0.32)},
          {"D FB", 0.3f},
          {"D Mix", decibels(-14)},
+         {"M Lvl", decibels(-11.2)},
      }},
     {"Nylon Guitar",
      {
@@ -1227,6 +1308,7 @@ constexpr ProgramData kBank[] = {
          {"E1 R", seconds10(0.35)},
          {"E1 KT", 0.4f},
          {"E1 VDpt", 0.6f},
+         {"M Lvl", decibels(-7.3)},
      }},
     {"Synth Pluck",
      {
@@ -1243,6 +1325,7 @@ constexpr ProgramData kBank[] = {
          {"D RDly", delaySeconds(0.45)},
          {"D FB", 0.4f},
          {"D Mix", decibels(-10)},
+         {"M Lvl", decibels(-18)},
      }},
     {"Harp",
      {
@@ -1256,6 +1339,7 @@ constexpr ProgramData kBank[] = {
          {"E1 VDpt", 0.5f},
          {"Ch On", kOn},
          {"Ch Mix", decibels(-8)},
+         {"M Lvl", decibels(-10.2)},
      }},
     {"Kalimba",
      {
@@ -1271,7 +1355,7 @@ constexpr ProgramData kBank[] = {
          {"D RDly", delaySeconds(0.3)},
          {"D FB", 0.3f},
          {"D Mix", decibels(-12)},
-         {"M Lvl", decibels(-3)},
+         {"M Lvl", decibels(-9.2)},
      }},
 
     // Brass: the brass wave and saw sections with a slowly opening filter envelope, solo horns
@@ -1295,6 +1379,7 @@ constexpr ProgramData kBank[] = {
          {"E1 VDpt", 0.4f},
          {"Ch On", kOn},
          {"Ch Mix", decibels(-9)},
+         {"M Lvl", decibels(-9.5)},
      }},
     {"Trumpet",
      {
@@ -1320,6 +1405,7 @@ constexpr ProgramData kBank[] = {
          {"E1 S", decibels(-1)},
          {"E1 R", seconds10(0.15)},
          {"E1 TMod", triggerMode(TriggerMode::Legato)},
+         {"M Lvl", decibels(-3.4)},
      }},
     {"French Horn",
      {
@@ -1343,6 +1429,7 @@ constexpr ProgramData kBank[] = {
          {"D RDly", delaySeconds(0.31)},
          {"D FB", 0.3f},
          {"D Mix", decibels(-14)},
+         {"M Lvl", decibels(-14.3)},
      }},
     {"Synth Brass",
      {
@@ -1361,6 +1448,7 @@ constexpr ProgramData kBank[] = {
          {"E1 R", seconds10(0.3)},
          {"Ch On", kOn},
          {"Ch Mix", decibels(-8)},
+         {"M Lvl", decibels(-15.4)},
      }},
     {"Brass Stab",
      {
@@ -1383,6 +1471,7 @@ constexpr ProgramData kBank[] = {
          {"D RDly", delaySeconds(0.3)},
          {"D FB", 0.2f},
          {"D Mix", decibels(-14)},
+         {"M Lvl", decibels(-7.6)},
      }},
     {"Trombone",
      {
@@ -1403,6 +1492,7 @@ constexpr ProgramData kBank[] = {
          {"E1 S", decibels(-1)},
          {"E1 R", seconds10(0.25)},
          {"E1 TMod", triggerMode(TriggerMode::Legato)},
+         {"M Lvl", decibels(-3.6)},
      }},
     {"Fanfare",
      {
@@ -1422,6 +1512,7 @@ constexpr ProgramData kBank[] = {
          {"D RDly", delaySeconds(0.37)},
          {"D FB", 0.3f},
          {"D Mix", decibels(-14)},
+         {"M Lvl", decibels(-9.1)},
      }},
 
     // Reeds and winds: the oboe, sax and fuzz-reed waves, a square clarinet, breathy flutes;
@@ -1440,6 +1531,7 @@ constexpr ProgramData kBank[] = {
          {"E1 A", seconds10(0.05)},
          {"E1 S", decibels(-1)},
          {"E1 R", seconds10(0.15)},
+         {"M Lvl", decibels(-8.7)},
      }},
     {"Alto Sax",
      {
@@ -1468,6 +1560,7 @@ constexpr ProgramData kBank[] = {
          {"E1 TMod", triggerMode(TriggerMode::Legato)},
          {"OD On", kOn},
          {"OD Lvl", overdrive(2.5)},
+         {"M Lvl", decibels(-6.1)},
      }},
     {"Tenor Sax",
      {
@@ -1484,6 +1577,7 @@ constexpr ProgramData kBank[] = {
          {"E1 A", seconds10(0.04)},
          {"E1 S", decibels(-1)},
          {"E1 R", seconds10(0.2)},
+         {"M Lvl", decibels(-4.9)},
      }},
     {"Clarinet",
      {
@@ -1499,6 +1593,7 @@ constexpr ProgramData kBank[] = {
          {"E1 A", seconds10(0.05)},
          {"E1 S", decibels(-1)},
          {"E1 R", seconds10(0.15)},
+         {"M Lvl", decibels(-16.6)},
      }},
     {"Fuzz Reed",
      {
@@ -1513,6 +1608,7 @@ constexpr ProgramData kBank[] = {
          {"E1 R", seconds10(0.2)},
          {"OD On", kOn},
          {"OD Lvl", overdrive(6)},
+         {"M Lvl", decibels(-12)},
      }},
     {"Bassoon",
      {
@@ -1524,6 +1620,7 @@ constexpr ProgramData kBank[] = {
          {"E1 A", seconds10(0.05)},
          {"E1 S", decibels(-1)},
          {"E1 R", seconds10(0.2)},
+         {"M Lvl", decibels(-5.9)},
      }},
     {"Pan Flute",
      {
@@ -1547,6 +1644,7 @@ constexpr ProgramData kBank[] = {
          {"D RDly", delaySeconds(0.42)},
          {"D FB", 0.35f},
          {"D Mix", decibels(-12)},
+         {"M Lvl", decibels(-15.2)},
      }},
 
     // Voices: the vocal1, vocal2 and vox humana waves as choirs and a solo voice, and a
@@ -1569,6 +1667,7 @@ constexpr ProgramData kBank[] = {
          {"Ch On", kOn},
          {"Ch Dpth", 0.3f},
          {"Ch Mix", decibels(-3)},
+         {"M Lvl", decibels(-11.9)},
      }},
     {"Ooh Choir",
      {
@@ -1583,6 +1682,7 @@ constexpr ProgramData kBank[] = {
          {"E1 R", seconds10(1.5)},
          {"Ch On", kOn},
          {"Ch Mix", decibels(-5)},
+         {"M Lvl", decibels(-4.2)},
      }},
     {"Vox Humana",
      {
@@ -1598,6 +1698,7 @@ constexpr ProgramData kBank[] = {
          {"E1 A", seconds10(0.1)},
          {"E1 S", gain(1.0)},
          {"E1 R", seconds10(0.4)},
+         {"M Lvl", decibels(-8)},
      }},
     {"Solo Voice",
      {
@@ -1619,7 +1720,7 @@ constexpr ProgramData kBank[] = {
          {"D LDly", delaySeconds(0.34)},
          {"D FB", 0.3f},
          {"D Mix", decibels(-12)},
-         {"M Lvl", decibels(-2)},
+         {"M Lvl", decibels(-3.7)},
      }},
     {"Talking Synth",
      {
@@ -1632,8 +1733,10 @@ constexpr ProgramData kBank[] = {
          {"F FM1", filterOctaves(1.5)},
          {"L1 Spd", hz20(1.5)},
          {"L1 Shpe", lfoShape(LfoShape::DownRamp)},
+         {"E1 A", seconds10(0.002)},
          {"E1 S", gain(1.0)},
          {"E1 R", seconds10(0.3)},
+         {"M Lvl", decibels(-10.4)},
      }},
     {"Angel Choir",
      {
@@ -1650,6 +1753,7 @@ constexpr ProgramData kBank[] = {
          {"D LDly", delaySeconds(0.33)},
          {"D FB", 0.5f},
          {"D Mix", decibels(-9)},
+         {"M Lvl", decibels(-11.6)},
      }},
 
     // Sync and FM: oscillator 2 hard-synced to oscillator 1 with its pitch swept by an envelope
@@ -1668,10 +1772,12 @@ constexpr ProgramData kBank[] = {
          {"E2 S", gain(0.2)},
          {"F Cut", cutoffNote(110)},
          {"F Res", 0.2f},
+         {"E1 A", seconds10(0.002)},
          {"E1 S", decibels(-1)},
          {"E1 R", seconds10(0.3)},
          {"Ch On", kOn},
          {"Ch Mix", decibels(-8)},
+         {"M Lvl", decibels(-12.1)},
      }},
     {"Sync Motion",
      {
@@ -1682,6 +1788,7 @@ constexpr ProgramData kBank[] = {
          {"O2 FM1", fmOctaves(0.9)},
          {"L1 Spd", hz20(0.35)},
          {"F Cut", cutoffNote(108)},
+         {"E1 A", seconds10(0.002)},
          {"E1 S", decibels(-1)},
          {"E1 R", seconds10(0.3)},
          {"D On", kOn},
@@ -1689,6 +1796,7 @@ constexpr ProgramData kBank[] = {
          {"D RDly", delaySeconds(0.4)},
          {"D FB", 0.3f},
          {"D Mix", decibels(-12)},
+         {"M Lvl", decibels(-13.3)},
      }},
     {"Sync Bass",
      {
@@ -1699,23 +1807,28 @@ constexpr ProgramData kBank[] = {
          {"O2 FM1", fmOctaves(1.0)},
          {"F Cut", cutoffNote(80)},
          {"E1 D", seconds10(0.4)},
+         {"E1 A", seconds10(0.002)},
          {"E1 S", decibels(-6)},
          {"E1 R", seconds10(0.08)},
          {"OD On", kOn},
          {"OD Lvl", overdrive(3)},
+         {"M Lvl", decibels(-9.7)},
      }},
     {"Growl FM",
      {
          {"O1 FM1S", source(Source::Lfo2)},
          {"O1 FM1", fmOctaves(0.25)},
          {"L2 Spd", hz20(18.0)},
+         {"L2 Shpe", lfoShape(LfoShape::DownRamp)},
          {"O2 PWOn", kOn},
          {"O2 Tran", semitones(-12)},
          {"O2 Lvl", decibels(-4)},
          {"F Cut", cutoffNote(84)},
          {"F Res", 0.4f},
+         {"E1 A", seconds10(0.002)},
          {"E1 S", decibels(-1)},
          {"E1 R", seconds10(0.2)},
+         {"M Lvl", decibels(-15.5)},
      }},
     {"FM Drift Pad",
      {
@@ -1735,6 +1848,7 @@ constexpr ProgramData kBank[] = {
          {"E1 R", seconds10(2.0)},
          {"Ch On", kOn},
          {"Ch Mix", decibels(-6)},
+         {"M Lvl", decibels(-13.4)},
      }},
     {"Falling Star",
      {
@@ -1753,6 +1867,7 @@ constexpr ProgramData kBank[] = {
          {"E2 A", seconds10(1.5)},
          {"E2 S", gain(1.0)},
          {"F Cut", cutoffNote(128)},
+         {"E1 A", seconds10(0.002)},
          {"E1 S", gain(1.0)},
          {"E1 R", seconds10(1.0)},
          {"D On", kOn},
@@ -1760,7 +1875,7 @@ constexpr ProgramData kBank[] = {
          {"D RDly", delaySeconds(0.55)},
          {"D FB", 0.6f},
          {"D Mix", decibels(-8)},
-         {"M Lvl", decibels(-7)},
+         {"M Lvl", decibels(-17.6)},
      }},
     {"Sync Brass",
      {
@@ -1779,6 +1894,7 @@ constexpr ProgramData kBank[] = {
          {"E1 R", seconds10(0.3)},
          {"Ch On", kOn},
          {"Ch Mix", decibels(-9)},
+         {"M Lvl", decibels(-12.3)},
      }},
 
     // Pulse-width modulation: the sawtooth turned into a moving pulse by LFOs and envelopes,
@@ -1791,8 +1907,10 @@ constexpr ProgramData kBank[] = {
          {"L1 Spd", hz20(0.6)},
          {"L1 Shpe", lfoShape(LfoShape::Sine)},
          {"O2 Lvl", gain(0.0)},
+         {"E1 A", seconds10(0.002)},
          {"E1 S", decibels(-1)},
          {"E1 R", seconds10(0.4)},
+         {"M Lvl", decibels(-14.2)},
      }},
     {"Env PWM",
      {
@@ -1809,9 +1927,10 @@ constexpr ProgramData kBank[] = {
          {"E2 D", seconds10(1.2)},
          {"E2 S", gain(0.2)},
          {"F Cut", cutoffNote(100)},
+         {"E1 A", seconds10(0.002)},
          {"E1 S", decibels(-2)},
          {"E1 R", seconds10(0.3)},
-         {"M Lvl", decibels(-8)},
+         {"M Lvl", decibels(-18.8)},
      }},
     {"Dual PWM",
      {
@@ -1832,7 +1951,7 @@ constexpr ProgramData kBank[] = {
          {"E1 R", seconds10(0.5)},
          {"Ch On", kOn},
          {"Ch Mix", decibels(-6)},
-         {"M Lvl", decibels(-8)},
+         {"M Lvl", decibels(-18.1)},
      }},
     {"PWM Bass",
      {
@@ -1852,8 +1971,10 @@ constexpr ProgramData kBank[] = {
          {"F FM1", filterOctaves(3)},
          {"E2 D", seconds10(0.3)},
          {"E2 S", gain(0.2)},
+         {"E1 A", seconds10(0.002)},
          {"E1 S", decibels(-2)},
          {"E1 R", seconds10(0.1)},
+         {"M Lvl", decibels(-13.2)},
      }},
     {"Hollow PWM",
      {
@@ -1873,7 +1994,7 @@ constexpr ProgramData kBank[] = {
          {"E1 A", seconds10(0.05)},
          {"E1 S", decibels(-2)},
          {"E1 R", seconds10(0.5)},
-         {"M Lvl", decibels(-7)},
+         {"M Lvl", decibels(-17.2)},
      }},
 
     // Tempo: LFOs locked to the host tempo on the filter, the pitch and the panner, and echoes
@@ -1893,10 +2014,12 @@ constexpr ProgramData kBank[] = {
          {"L1 Sync", kOn},
          {"L1 Spd", lfoCycle(LfoCycle::Eighth)},
          {"L1 Shpe", lfoShape(LfoShape::Sine)},
+         {"E1 A", seconds10(0.002)},
          {"E1 S", gain(1.0)},
          {"E1 R", seconds10(0.1)},
          {"OD On", kOn},
          {"OD Lvl", overdrive(4)},
+         {"M Lvl", decibels(-11.7)},
      }},
     {"Trance Gate",
      {
@@ -1918,6 +2041,7 @@ constexpr ProgramData kBank[] = {
          {"D RDly", echo(Echo::Quarter)},
          {"D FB", 0.35f},
          {"D Mix", decibels(-10)},
+         {"M Lvl", decibels(-13.0)},
      }},
     {"S&H Bleeps",
      {
@@ -1933,6 +2057,7 @@ constexpr ProgramData kBank[] = {
          {"F Res", 0.3f},
          {"F FM2S", source(Source::Lfo1)},
          {"F FM2", filterOctaves(1.5)},
+         {"E1 A", seconds10(0.002)},
          {"E1 S", decibels(-2)},
          {"E1 R", seconds10(0.3)},
          {"D On", kOn},
@@ -1942,6 +2067,7 @@ constexpr ProgramData kBank[] = {
          {"D RDly", echo(Echo::EighthTriplet)},
          {"D FB", 0.4f},
          {"D Mix", decibels(-8)},
+         {"M Lvl", decibels(-17.5)},
      }},
     {"Bar Sweep Pad",
      {
@@ -1959,7 +2085,7 @@ constexpr ProgramData kBank[] = {
          {"E1 R", seconds10(1.5)},
          {"Ch On", kOn},
          {"Ch Mix", decibels(-6)},
-         {"M Lvl", decibels(-7)},
+         {"M Lvl", decibels(-14.8)},
      }},
     {"Echo Pluck",
      {
@@ -1979,6 +2105,7 @@ constexpr ProgramData kBank[] = {
          {"D RDly", echo(Echo::Eighth)},
          {"D FB", 0.45f},
          {"D Mix", decibels(-6)},
+         {"M Lvl", decibels(-12)},
      }},
     {"Ping Pong Keys",
      {
@@ -1998,6 +2125,7 @@ constexpr ProgramData kBank[] = {
          {"D RDly", echo(Echo::Eighth)},
          {"D FB", 0.5f},
          {"D Mix", decibels(-5)},
+         {"M Lvl", decibels(-12.5)},
      }},
     {"Synced Auto Pan",
      {
@@ -2012,8 +2140,8 @@ constexpr ProgramData kBank[] = {
          {"P ModL", gain(1.0)},
          {"L2 Sync", kOn},
          {"L2 Spd", lfoCycle(LfoCycle::Quarter)},
-         {"L2 Shpe", lfoShape(LfoShape::DownRamp)},
-         {"M Lvl", decibels(-7)},
+         {"L2 Shpe", lfoShape(LfoShape::Sine)},
+         {"M Lvl", decibels(-16.7)},
      }},
 
     // Effects: chorus ensemble and flanger, overdriven power chords, square auto-pan, tape echo
@@ -2033,7 +2161,7 @@ constexpr ProgramData kBank[] = {
          {"Ch Freq", chorusHz(0.45)},
          {"Ch FB", chorusFeedback(0.3)},
          {"Ch Mix", gain(1.0)},
-         {"M Lvl", decibels(-9)},
+         {"M Lvl", decibels(-18.3)},
      }},
     {"Flanger",
      {
@@ -2043,6 +2171,7 @@ constexpr ProgramData kBank[] = {
          {"N On", kOn},
          {"N Lvl", decibels(-18)},
          {"F Cut", cutoffNote(128)},
+         {"E1 A", seconds10(0.002)},
          {"E1 S", decibels(-1)},
          {"E1 R", seconds10(0.8)},
          {"Ch On", kOn},
@@ -2051,7 +2180,7 @@ constexpr ProgramData kBank[] = {
          {"Ch Freq", chorusHz(0.15)},
          {"Ch FB", chorusFeedback(0.7)},
          {"Ch Mix", decibels(-3)},
-         {"M Lvl", decibels(-9)},
+         {"M Lvl", decibels(-15.6)},
      }},
     {"Power Chord Guitar",
      {
@@ -2066,6 +2195,7 @@ constexpr ProgramData kBank[] = {
          {"E1 R", seconds10(0.2)},
          {"OD On", kOn},
          {"OD Lvl", overdrive(22)},
+         {"M Lvl", decibels(-12.9)},
      }},
     {"Auto Pan Clav",
      {
@@ -2086,7 +2216,7 @@ constexpr ProgramData kBank[] = {
          {"P MPol", kNegative},
          {"L1 Spd", hz20(2.0)},
          {"L1 Shpe", lfoShape(LfoShape::Square)},
-         {"M Lvl", decibels(-9)},
+         {"M Lvl", decibels(-19.7)},
      }},
     {"Tape Echo",
      {
@@ -2106,6 +2236,7 @@ constexpr ProgramData kBank[] = {
          {"D RDly", delaySeconds(0.39)},
          {"D FB", 0.55f},
          {"D Mix", decibels(-6)},
+         {"M Lvl", decibels(-10.9)},
      }},
     {"Ping Pong Echo",
      {
@@ -2123,6 +2254,7 @@ constexpr ProgramData kBank[] = {
          {"D RDly", delaySeconds(0.3)},
          {"D FB", 0.55f},
          {"D Mix", decibels(-4)},
+         {"M Lvl", decibels(-15.9)},
      }},
 
     // Noise: wind, surf and steam from filtered noise; a laser and a siren from pitch
@@ -2149,7 +2281,7 @@ constexpr ProgramData kBank[] = {
          {"P On", kOn},
          {"P MSrc", panSource(PanSource::Lfo2)},
          {"P ModL", gain(0.6)},
-         {"M Lvl", gain(1.0)},
+         {"M Lvl", decibels(-4.6)},
      }},
     {"Surf",
      {
@@ -2182,6 +2314,7 @@ constexpr ProgramData kBank[] = {
          {"E1 D", seconds10(0.8)},
          {"E1 S", decibels(-10)},
          {"E1 R", seconds10(0.6)},
+         {"M Lvl", decibels(-2.7)},
      }},
     {"Laser Zap",
      {
@@ -2200,6 +2333,7 @@ constexpr ProgramData kBank[] = {
          {"D RDly", delaySeconds(0.27)},
          {"D FB", 0.4f},
          {"D Mix", decibels(-8)},
+         {"M Lvl", decibels(-10.2)},
      }},
     {"Siren",
      {
@@ -2209,8 +2343,10 @@ constexpr ProgramData kBank[] = {
          {"O1 FM1S", source(Source::Lfo2)},
          {"O1 FM1", fmOctaves(1.0)},
          {"L2 Spd", hz20(0.4)},
+         {"E1 A", seconds10(0.002)},
          {"E1 S", gain(1.0)},
          {"E1 R", seconds10(0.5)},
+         {"M Lvl", decibels(-15.7)},
      }},
 
     // Percussion: pitch-swept sines, filtered noise, metallic and square-pair hits.
@@ -2227,7 +2363,7 @@ constexpr ProgramData kBank[] = {
          {"E1 D", seconds10(0.25)},
          {"E1 R", seconds10(0.15)},
          {"E1 VDpt", 0.5f},
-         {"M Lvl", gain(1.0)},
+         {"M Lvl", decibels(-7.6)},
      }},
     {"Snare Drum",
      {
@@ -2245,6 +2381,7 @@ constexpr ProgramData kBank[] = {
          {"E1 D", seconds10(0.16)},
          {"E1 R", seconds10(0.12)},
          {"E1 VDpt", 0.5f},
+         {"M Lvl", decibels(-7.5)},
      }},
     {"Closed Hi-Hat",
      {
@@ -2260,6 +2397,7 @@ constexpr ProgramData kBank[] = {
          {"E1 D", seconds10(0.05)},
          {"E1 R", seconds10(0.04)},
          {"E1 VDpt", 0.5f},
+         {"M Lvl", decibels(-5.7)},
      }},
     {"Electro Tom",
      {
@@ -2279,7 +2417,7 @@ constexpr ProgramData kBank[] = {
          {"D RDly", delaySeconds(0.375)},
          {"D FB", 0.2f},
          {"D Mix", decibels(-14)},
-         {"M Lvl", decibels(-2)},
+         {"M Lvl", decibels(-7.6)},
      }},
     {"Cowbell",
      {
@@ -2293,6 +2431,7 @@ constexpr ProgramData kBank[] = {
          {"E1 D", seconds10(0.18)},
          {"E1 R", seconds10(0.15)},
          {"E1 VDpt", 0.5f},
+         {"M Lvl", decibels(-11.1)},
      }},
     {"Gong",
      {
@@ -2315,6 +2454,7 @@ constexpr ProgramData kBank[] = {
          {"D On", kOn},
          {"D FB", 0.4f},
          {"D Mix", decibels(-12)},
+         {"M Lvl", decibels(-11.4)},
      }},
 };
 

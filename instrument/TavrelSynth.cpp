@@ -65,6 +65,7 @@ TavrelSynth::TavrelSynth(std::uint32_t seed)
     dispatcher->addControllable(&lfo2);
     dispatcher->addControllable(&voices);
     dispatcher->addControllable(&allocator);
+    dispatcher->setIdleSettler(this);
 
     bank.fillFromSynthesizer();
 }
@@ -93,6 +94,22 @@ void TavrelSynth::setSampleRate(float rateHz)
     globalComponents.setSampleRate(rateHz);
     effects.setSampleRate(rateHz);
     voices.setSampleRate(rateHz);
+}
+
+void TavrelSynth::settleIfIdle()
+{
+    if (voices.isSounding() || chorus.holdsTail() || delay.holdsTail())
+    {
+        return;
+    }
+    osc1Level.settle();
+    osc2Level.settle();
+    noiseLevel.settle();
+    overdrive.settle();
+    panner.settle();
+    chorus.settle();
+    delay.settle();
+    master.settle();
 }
 
 void TavrelSynth::setTimeInfo(double tempo, double ppqPosition, bool playing)

@@ -10,6 +10,7 @@
 #include "components/Smoother.h"
 #include "components/Vca.h"
 #include "engine/EffectComponentCollection.h"
+#include "engine/IIdleSettler.h"
 #include "engine/ISynthesizer.h"
 #include "engine/RandomGenerator.h"
 #include "engine/SynthComponentCollection.h"
@@ -33,10 +34,15 @@ class MidiLearn;
 // dispatcher (1-2), one voice (3-64), the global components (65-75), overdrive (76-77), panner
 // source (78), panner (79-82), chorus (83-88), delay (89-95), master level (96).
 //
+// Smoothed settings (levels, effect times, depths and mixes) glide while something sounds and
+// land at once while nothing does: the dispatcher asks settleIfIdle at the start of each block
+// and before each message, and nothing sounds when every voice is silent (its release over) and
+// neither the chorus nor the delay holds a tail in its lines.
+//
 // Threads: the audio thread renders through the dispatcher under its lock. reset and
 // setSampleRate come from the user-interface thread and take the same lock, so they never land
 // in the middle of a block.
-class TavrelSynth : public ISynthesizer
+class TavrelSynth : public ISynthesizer, private IIdleSettler
 {
 public:
     // seed: the start of the engine's random sequence (noise, sample-and-hold, restart phases).
@@ -59,6 +65,8 @@ public:
     VoiceCollection& getVoices() { return voices; }
 
 private:
+    void settleIfIdle() override;
+
     float sampleRate = 44100.0f;
     RandomGenerator random;
     Smoother osc1Level;

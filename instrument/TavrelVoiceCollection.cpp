@@ -46,3 +46,15 @@ void TavrelVoiceCollection::process(float* buffer, int count)
         sounding[index]->finish(buffer, count);
     }
 }
+
+bool TavrelVoiceCollection::isSounding() const
+{
+    for (const TavrelVoice* voice : tavrelVoices)
+    {
+        if (!voice->isSilent())
+        {
+            return true;
+        }
+    }
+    return false;
+}

@@ -21,6 +21,9 @@ public:
 
     void process(float* buffer, int count) override;
 
+    // Whether any voice sounds, its release included (audio thread, or under the render lock).
+    bool isSounding() const;
+
 private:
     explicit TavrelVoiceCollection(TavrelVoiceFactory&& factory);
 

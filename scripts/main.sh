@@ -17,7 +17,7 @@ cmake --build build/main -j "$jobs" --target tavrel_plugin tavrel-render tavrel-
 
 # Chords, bass and lead on MIDI channels 1 to 3, each played by its own instance and program.
 python3 tools/demo/make_demo.py build/main/demo.mid
-build/main/bin/tavrel-render build/main/demo.mid -o demo.wav --gain -9 \
+build/main/bin/tavrel-render build/main/demo.mid -o demo.wav \
     --channel-map "$(python3 tools/demo/make_demo.py --channel-map)"
 sox demo.wav -n spectrogram -t "Tavrel demo" -o demo.png
 

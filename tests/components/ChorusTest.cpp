@@ -53,11 +53,11 @@ double centroid(const std::vector<float>& x)
 TEST(ChorusTest, LineLengthFollowsTheSampleRateUpTo16384)
 {
     auto chorus = std::make_unique<Chorus>();
-    // The centre delay at full setting is a quarter of the line, shown in seconds.
-    for (auto [rate, length, shown] : {std::tuple{44100.0f, 4095, "0.023"},
-                                       {48000.0f, 4458, "0.023"},
-                                       {192000.0f, 16384, "0.021"},
-                                       {8000.0f, 743, "0.023"}})
+    // The centre delay at full setting is a quarter of the line, shown in milliseconds.
+    for (auto [rate, length, shown] : {std::tuple{44100.0f, 4095, "23.2"},
+                                       {48000.0f, 4458, "23.2"},
+                                       {192000.0f, 16384, "21.3"},
+                                       {8000.0f, 743, "23.2"}})
     {
         chorus->setSampleRate(rate);
         EXPECT_EQ(chorus->getLineLength(), length) << rate;
@@ -255,11 +255,11 @@ TEST(ChorusTest, ParametersAndTexts)
     chorus->setSampleRate(44100.0f);
     expectTexts(*chorus, {"Ch On", "Ch Dly", "Ch Dpth", "Ch FB", "Ch Freq", "Ch Mix"},
                 {"On/Off", "ms", "Level", "Level", "Hz", "dB"},
-                {"Off", "0.023", "0.150", "0.000", "0.800", "-oo"});
+                {"Off", "23.2", "0.150", "0.000", "0.800", "-oo"});
     chorus->setValue(kFeedback, 1.0f);
     EXPECT_EQ(text(*chorus, kFeedback, Text::kDisplay), "0.990");
     chorus->setValue(kMix, 0.5f);
     EXPECT_EQ(text(*chorus, kMix, Text::kDisplay), "-12.04");
     chorus->setValue(kDelay, 0.5f); // 511.875 samples
-    EXPECT_EQ(text(*chorus, kDelay, Text::kLongDisplay), "0.012");
+    EXPECT_EQ(text(*chorus, kDelay, Text::kLongDisplay), "11.6");
 }

@@ -274,7 +274,7 @@ TEST(DelayTest, ParametersAndTextsFollowSync)
     auto delay = std::make_unique<Delay>();
     expectTexts(*delay, {"D On", "D FB", "D LDly", "D PanD", "D RDly", "D Mix", "D Sync"},
                 {"On/Off", "Level", "ms", "On/Off", "ms", "dB", "On/Off"},
-                {"Off", "0.000", "0.250", "Off", "0.500", "-oo", "Off"});
+                {"Off", "0.000", "250.0", "Off", "500.0", "-oo", "Off"});
 
     delay->setValue(kSync, 1.0f);
     for (int index : {kLeftTime, kRightTime})
@@ -290,7 +290,11 @@ TEST(DelayTest, ParametersAndTextsFollowSync)
 
     delay->setValue(kSync, 0.0f);
     EXPECT_EQ(text(*delay, kLeftTime, Text::kLabel), "ms");
-    EXPECT_EQ(text(*delay, kLeftTime, Text::kLongDisplay), "0.857");
+    EXPECT_EQ(text(*delay, kLeftTime, Text::kLongDisplay), "857.1");
+    // Above 192000 Hz the line holds less than a second: the text follows the time, not the
+    // setting.
+    delay->setSampleRate(384000.0f);
+    EXPECT_EQ(text(*delay, kLeftTime, Text::kDisplay), "428.6");
 }
 
 TEST(DelayTest, AGlidingTimeBendsThePitchWithoutDistortion)
@@ -302,7 +306,7 @@ TEST(DelayTest, AGlidingTimeBendsThePitchWithoutDistortion)
     for (double hz : {220.0, 1000.0, 3000.0})
     {
         auto delay = makeDelay(44100.0f, 0.25f, 0.5f, 0.0f, 1.0f);
-        Smoother time(false, Smoother::kDisplayPerSampleRate, "T", "ms", 0.25f, 44100.0f);
+        Smoother time(false, Smoother::kDisplayMilliseconds, "T", "ms", 0.25f, 44100.0f);
         StereoSignal signal(kFrames);
         signal.left = sine(kFrames, hz, 44100.0, 0.5);
         const std::vector<float> dry = signal.left;

@@ -130,15 +130,15 @@ TEST(SmootherTest, ResetJumpsToTheTarget)
     EXPECT_EQ(level->getOutput()[9], 1.0f);
 }
 
-TEST(SmootherTest, ScaleAndPerSampleRateDisplay)
+TEST(SmootherTest, ScaleAndMillisecondDisplay)
 {
     // A chorus delay of a quarter of a 4095-sample line at 44100 Hz: about 23 ms.
-    auto delay = std::make_unique<Smoother>(false, Smoother::kDisplayPerSampleRate, "Ch Dly", "ms",
+    auto delay = std::make_unique<Smoother>(false, Smoother::kDisplayMilliseconds, "Ch Dly", "ms",
                                             1.0f, 1024.0f);
     delay->setScale(4095.0f * 0.25f);
     EXPECT_FLOAT_EQ(delay->getTarget(), 1023.75f);
     EXPECT_EQ(delay->getOutput()[0], 1023.75f);
-    EXPECT_EQ(display(*delay), "0.023");
+    EXPECT_EQ(display(*delay), "23.2");
 
     delay->setValue(0, 0.5f);
     EXPECT_FLOAT_EQ(delay->getTarget(), 511.875f);

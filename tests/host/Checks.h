@@ -20,6 +20,9 @@ void checkChunks();
 void checkMidiLearn();
 // Tuning, both channels, the release, every factory program, block and rate independence.
 void checkSound();
+// Smoothed settings that land while nothing sounds and glide while a note sounds; the first
+// synced echoes after a program load.
+void checkSettling();
 // Event timing, channel filter, pitch bend, sustain pedal, event kinds, sixteen voices.
 void checkMidi();
 // Damaged parameter values, chunks, MIDI bytes and sample rates.

@@ -144,6 +144,7 @@ int main(int argc, char** argv)
     runGroup("chunks", checkChunks);
     runGroup("midi-learn", checkMidiLearn);
     runGroup("sound", checkSound);
+    runGroup("settling", checkSettling);
     runGroup("midi", checkMidi);
     runGroup("damage", checkDamage);
     runGroup("lifecycle", checkLifecycle);

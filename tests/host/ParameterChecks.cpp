@@ -120,7 +120,7 @@ void checkParameters()
     // Delay note values 1/8 .. 1/1; a time written while sync is off selects the note value
     // for the same stored number once sync is on.
     session.setParameter(Index::kDelayLeftTime, 1.0f);
-    CHECK_TEXT(session.parameterDisplay(Index::kDelayLeftTime), "1.000");
+    CHECK_TEXT(session.parameterDisplay(Index::kDelayLeftTime), "1000.0");
     session.setParameter(Index::kDelaySync, 1.0f);
     CHECK_TEXT(session.parameterDisplay(Index::kDelayLeftTime), "1/1");
     checkSyncTexts(session, Index::kDelaySync, {Index::kDelayLeftTime, Index::kDelayRightTime},

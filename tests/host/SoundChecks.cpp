@@ -150,6 +150,37 @@ void checkFactoryPrograms()
     CHECK(session.guardDamage() == 0);
 }
 
+// The louder channel's peak in dBFS of a chord held for 2 s at velocity 100, with a 2 s tail, on
+// a fresh instance at 120 BPM, as a new user first plays a program.
+double chordPeakDb(int program, std::initializer_list<int> notes)
+{
+    HostSession session;
+    session.selectProgram(program);
+    session.setTransport(120.0, true);
+    for (int chordNote : notes)
+    {
+        session.noteOn(0, chordNote, 100);
+        session.noteOff(88200, chordNote);
+    }
+    const Stereo out = session.render(176400);
+    return TestAnalysis::decibels(
+        std::max(peak(out.left.data(), 176400), peak(out.right.data(), 176400)));
+}
+
+// Gain staging of the factory bank: a C major triad peaks at -3 dBFS or below in every program
+// and the six-note chord C3 E3 G3 C4 E4 G4 at -1 dBFS or below.
+void checkBankLevels()
+{
+    for (int program = 0; program < 128; ++program)
+    {
+        const double triad = chordPeakDb(program, {60, 64, 67});
+        const double six = chordPeakDb(program, {48, 52, 55, 60, 64, 67});
+        CHECK_MSG(
+            triad <= -3.0 && six <= -1.0,
+            format("program %d peaks at %.2f (triad), %.2f dBFS (six notes)", program, triad, six));
+    }
+}
+
 // The audio of one sequence rendered with the given block size on a fresh instance.
 Stereo renderSequence(int program, VstInt32 blockFrames, long frames)
 {
@@ -274,6 +305,7 @@ void checkSound()
     checkTuning();
     checkChannelsAndRelease();
     checkFactoryPrograms();
+    checkBankLevels();
     checkBlockIndependence();
     checkTimeInformation();
 }

@@ -138,8 +138,8 @@ TEST_F(TavrelSynthTest, FactoryImageStartsFromDefaultsAndAppliesSettings)
         std::memcpy(&value, record + 260 + 4 * index, 4);
         return value;
     };
-    EXPECT_FLOAT_EQ(valueOf(0), 1.0f);   // Poly stays at its default
-    EXPECT_FLOAT_EQ(valueOf(96), 0.75f); // master level default
+    EXPECT_FLOAT_EQ(valueOf(0), 1.0f);  // Poly stays at its default
+    EXPECT_FLOAT_EQ(valueOf(94), 0.0f); // delay mix default
     const FactorySetting& first = factoryPrograms()[0].settings[0];
     EXPECT_FLOAT_EQ(valueOf(bank->findParameter(first.shortName)), first.value);
 }

@@ -191,6 +191,7 @@ TEST_F(VoiceRestartTest, ReusedVoicesStartAsCleanlyAsFreshVoices)
 {
     start(13);
     ASSERT_STREQ(bank->getCurrentProgramName(), "Classic Bass");
+    set("E1 A", 0.0f); // a hard start, which a leftover filter state would not pass unheard
     const int noteFrames = 13781; // an eighth at 96 BPM, 0.3125 s
     const int notes = 48;
     std::vector<float> song;

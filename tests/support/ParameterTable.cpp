@@ -102,7 +102,7 @@ const ParameterRow kParameterTable[kParameterCount] = {
     {"P MPol", "+/-", 1.0f, "+", 2},
     // Chorus: the centre delay shows in seconds, 4095 / 4 samples at 44100 Hz = 0.023
     {"Ch On", "On/Off", 0.0f, "Off", 2},
-    {"Ch Dly", "ms", 1.0f, "0.023", 0},
+    {"Ch Dly", "ms", 1.0f, "23.2", 0},
     {"Ch Dpth", "Level", 0.15f, "0.150", 0},
     {"Ch FB", "Level", 0.0f, "0.000", 0},
     {"Ch Freq", "Hz", 0.2f, "0.800", 0},
@@ -110,9 +110,9 @@ const ParameterRow kParameterTable[kParameterCount] = {
     // Delay: times show in seconds of a one-second line
     {"D On", "On/Off", 0.0f, "Off", 2},
     {"D FB", "Level", 0.0f, "0.000", 0},
-    {"D LDly", "ms", 0.25f, "0.250", 0},
+    {"D LDly", "ms", 0.25f, "250.0", 0},
     {"D PanD", "On/Off", 0.0f, "Off", 2},
-    {"D RDly", "ms", 0.5f, "0.500", 0},
+    {"D RDly", "ms", 0.5f, "500.0", 0},
     {"D Mix", "dB", 0.0f, "-oo", 0},
     {"D Sync", "On/Off", 0.0f, "Off", 2},
     // Master level
