@@ -78,6 +78,7 @@ void BM_Chorus(benchmark::State& state)
 }
 BENCHMARK(BM_Chorus);
 
+// between:0 reads whole samples (0.25 and 0.5 s); between:1 reads between samples throughout.
 void BM_Delay(benchmark::State& state)
 {
     auto delay = std::make_unique<Delay>();
@@ -86,9 +87,14 @@ void BM_Delay(benchmark::State& state)
     delay->setValue(3, 1.0f);
     delay->setValue(5, 0.7f);
     delay->setValue(0, 1.0f);
+    if (state.range(0) != 0)
+    {
+        delay->setValue(2, 0.25001f);
+        delay->setValue(4, 0.50003f);
+    }
     runEffect(state, *delay);
 }
-BENCHMARK(BM_Delay);
+BENCHMARK(BM_Delay)->ArgName("between")->Arg(0)->Arg(1);
 
 } // namespace
 

@@ -18,6 +18,9 @@ constexpr int kIndexMask = Wavetables::kTableLength - 1;
 // After a sync restart the old waveform fades out over this many samples.
 constexpr int kSyncCrossfade = 16;
 constexpr float kSyncCrossfadeStep = 1.0f / static_cast<float>(kSyncCrossfade);
+// A change of the tables that follow the pitch fades from the old tables' reading to the new ones'
+// over this many samples (0.7 ms at 44100 Hz), so that the change itself makes no click.
+constexpr float kTableCrossfadeStep = 1.0f / static_cast<float>(Oscillator::kTableCrossfade);
 // While the pitch sounds above the band the note's tables were chosen for, the choice that follows
 // it is checked every this many samples (0.7 ms at 44100 Hz).
 constexpr int kFollowFrames = 32; // a power of two
@@ -606,10 +609,15 @@ void Oscillator::process(int count)
         key = tableKey;
         if (tablesChosen)
         {
-            // A new note or wave starts from its own tables and a new grid of choices.
+            // A new note or wave starts from its own tables and a new grid of choices, with no
+            // fade from the tables played before.
             tablesChosen = false;
             coveredStep = 0.0f;
             followPosition = 0;
+            tableFade = 0;
+            playedLower = waveSet + lowerTable * Wavetables::kTableLength;
+            playedUpper = waveSet + upperTable * Wavetables::kTableLength;
+            playedWeight = weight;
         }
         lower = waveSet + lowerTable * Wavetables::kTableLength;
         upper = waveSet + upperTable * Wavetables::kTableLength;
@@ -668,7 +676,7 @@ void Oscillator::process(int count)
     if (covered == 0.0f && !(highestStep > own))
     {
         // Nowhere above the note's pitch: its own tables throughout, as every check would find.
-        renderStretch(0, count, modulated, master, lower, upper, tableWeight, pwmInput);
+        renderFaded(0, count, modulated, master, lower, upper, tableWeight, pwmInput);
         position = (position + count) & (kFollowFrames - 1);
     }
     else
@@ -728,8 +736,7 @@ void Oscillator::process(int count)
                 lowerHere = set + lowerNumber * Wavetables::kTableLength;
                 upperHere = set + upperNumber * Wavetables::kTableLength;
             }
-            renderStretch(begin, end, modulated, master, lowerHere, upperHere, weightHere,
-                          pwmInput);
+            renderFaded(begin, end, modulated, master, lowerHere, upperHere, weightHere, pwmInput);
             begin = end;
         }
     }
@@ -745,6 +752,59 @@ void Oscillator::process(int count)
             out[i] *= gain[i];
         }
     }
+}
+
+void Oscillator::renderFaded(int begin, int end, bool modulated, const Oscillator* master,
+                             const float* lower, const float* upper, float tableWeight,
+                             const ISynthComponent* pwmInput)
+{
+    if (lower != playedLower || upper != playedUpper || tableWeight != playedWeight)
+    {
+        // A change of tables fades from the ones played before. A change during a fade keeps
+        // fading from the tables it started from, on towards the newest, and takes no longer.
+        if (tableFade == 0)
+        {
+            fadeLower = playedLower;
+            fadeUpper = playedUpper;
+            fadeWeight = playedWeight;
+            tableFade = kTableCrossfade;
+        }
+        playedLower = lower;
+        playedUpper = upper;
+        playedWeight = tableWeight;
+    }
+    if (tableFade == 0)
+    {
+        renderStretch(begin, end, modulated, master, lower, upper, tableWeight, pwmInput);
+        return;
+    }
+
+    // The faded samples with the old tables first. The phase and the sync state do not depend on
+    // the tables, so they are put back and the new tables' render retraces the same phases.
+    const int fadeEnd = end - begin < tableFade ? end : begin + tableFade;
+    const float savedPhase = phase;
+    const float savedOldPhase = oldPhase;
+    const int savedSyncFade = crossfadeCount;
+    const float savedMasterPhase = masterLastPhase;
+    renderStretch(begin, fadeEnd, modulated, master, fadeLower, fadeUpper, fadeWeight, pwmInput);
+    for (int i = begin; i < fadeEnd; ++i)
+    {
+        fadeFrom[i - begin] = output[i];
+    }
+    phase = savedPhase;
+    oldPhase = savedOldPhase;
+    crossfadeCount = savedSyncFade;
+    masterLastPhase = savedMasterPhase;
+
+    renderStretch(begin, end, modulated, master, lower, upper, tableWeight, pwmInput);
+    int fade = tableFade;
+    for (int i = begin; i < fadeEnd; ++i)
+    {
+        --fade;
+        const float oldWeight = static_cast<float>(fade) * kTableCrossfadeStep;
+        output[i] = (1.0f - oldWeight) * output[i] + oldWeight * fadeFrom[i - begin];
+    }
+    tableFade = fade;
 }
 
 void Oscillator::renderStretch(int begin, int end, bool modulated, const Oscillator* master,

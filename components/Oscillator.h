@@ -50,6 +50,9 @@ public:
         kParameterCount
     };
 
+    // Samples over which a change of the tables that follow the pitch is crossfaded.
+    static constexpr int kTableCrossfade = 32;
+
     // prefix is "O1" or "O2". Builds the shared wavetables if no oscillator has yet.
     explicit Oscillator(const char* prefix);
 
@@ -112,6 +115,11 @@ private:
     // Turns the modulation sum (octaves) into each sample's phase step, in place; returns the
     // largest step (NaN steps aside, 0 at least).
     float modulationToSteps(int count);
+    // renderStretch, faded from the tables played before when the choice has changed: over
+    // kTableCrossfade samples from the change, also across stretches and blocks.
+    void renderFaded(int begin, int end, bool modulated, const Oscillator* master,
+                     const float* lower, const float* upper, float tableWeight,
+                     const ISynthComponent* pwmInput);
     // Samples begin..end - 1 of the block with one table choice: the wave and the pulse copy.
     void renderStretch(int begin, int end, bool modulated, const Oscillator* master,
                        const float* lower, const float* upper, float tableWeight,
@@ -172,6 +180,16 @@ private:
     // and the samples since the last regular choice.
     float coveredStep = 0.0f;
     int followPosition = 0;
+    // The tables of the last sample rendered, and while tableFade > 0 the tables faded from with
+    // the samples of the fade left (audio thread).
+    const float* playedLower = nullptr;
+    const float* playedUpper = nullptr;
+    float playedWeight = 0.0f;
+    const float* fadeLower = nullptr;
+    const float* fadeUpper = nullptr;
+    float fadeWeight = 0.0f;
+    int tableFade = 0;
+    float fadeFrom[kTableCrossfade];
     float phase = 0.0f;
     Relaxed<float> bendPosition;
     Relaxed<int> note;
