@@ -141,7 +141,7 @@ Lfo::Lfo(const char* prefixText, RandomGenerator& randomSource)
     : speed(prefixText, "Spd", "Hz", 0.2f, 0.0f, 20.0f, true),
       shape(prefixText, "Shpe", "Shape", 0.2f, kShapeCount - 1, kShapeNames, kShapeLongNames),
       modWheel(prefixText, "MW"), sync(prefixText, "Sync"),
-      syncResolution(prefixText, "SyRes", "Res", 0.2f, kNoteValueCount - 1, kNoteValueNames),
+      syncResolution(prefixText, "SyRe", "Res", 0.2f, kNoteValueCount - 1, kNoteValueNames),
       sampleRate(44100.0f), increment(0.0f), depth(1.0f), random(randomSource)
 {
     addParameter(speed);

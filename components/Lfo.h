@@ -15,7 +15,7 @@
 // Output runs from -depth to +depth, one value per sample. The phase counts cycles and is read
 // before it wraps, so it may be up to one increment above 1 when a sample is computed.
 //
-// Parameter index 0 ("Spd") is also written into the shadow "SyRes" (the note value used while
+// Parameter index 0 ("Spd") is also written into the shadow "SyRe" (the note value used while
 // Sync is on); while Sync is on, index 0 shows the note value and its label "Res".
 //
 // Threads: process, controlChange and updateTimeInfo run on the audio thread; setValue runs on
