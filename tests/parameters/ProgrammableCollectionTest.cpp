@@ -1,7 +1,6 @@
 // Routing of flat parameter indexes through collections of programmables.
 #include "parameters/ProgrammableCollection.h"
-#include "engine/EffectComponentCollection.h"
-#include "engine/SynthComponentCollection.h"
+#include "engine/ComponentCollection.h"
 #include "parameters/FloatParameter.h"
 #include "parameters/ParameterList.h"
 
