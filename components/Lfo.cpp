@@ -13,8 +13,6 @@ namespace
 
 const char* const kShapeNames[Lfo::kShapeCount] = {"Sine",  "Tri",    "DRamp",
                                                    "URamp", "Square", "SAndH"};
-const char* const kShapeLongNames[Lfo::kShapeCount] = {"Sine",    "Triangle", "Down Ramp",
-                                                       "Up Ramp", "Square",   "Sample/Hold"};
 const char* const kNoteValueNames[Lfo::kNoteValueCount] = {"16/1", "8/1", "4/1", "3/1",
                                                            "2/1",  "1/1", "1/2", "1/4"};
 // LFO cycles per quarter note for each note value: "16/1" is one cycle over 16 bars of 4/4.
@@ -150,6 +148,9 @@ Lfo::Lfo(const char* prefixText, RandomGenerator& randomSource)
     addParameter(sync);
     increment = freeIncrement();
 }
+
+const char* const Lfo::kShapeLongNames[kShapeCount] = {"Sine",    "Triangle", "Down Ramp",
+                                                       "Up Ramp", "Square",   "Sample/Hold"};
 
 const char* Lfo::getShapeLongName(int shapeIndex)
 {

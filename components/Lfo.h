@@ -34,6 +34,8 @@ public:
         kSampleHold = 5,
     };
     static constexpr int kShapeCount = 6;
+    // The long names in shape order: the item texts of Shpe.
+    static const char* const kShapeLongNames[kShapeCount];
     static constexpr int kNoteValueCount = 8;
     // The fastest tempo taken from a host, in beats per minute; anything above is not a tempo.
     static constexpr double kMaxTempoBpm = 10000.0;
