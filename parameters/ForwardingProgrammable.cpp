@@ -32,38 +32,11 @@ void ForwardingProgrammable::setValue(int index, float value)
     }
 }
 
-void ForwardingProgrammable::getName(int index, char* text) const
+void ForwardingProgrammable::getText(int index, char* text, TextGetter getter) const
 {
     int local = 0;
     if (const IProgrammable* holder = reader(index, local))
     {
-        holder->getName(local, text);
-    }
-}
-
-void ForwardingProgrammable::getLabel(int index, char* text) const
-{
-    int local = 0;
-    if (const IProgrammable* holder = reader(index, local))
-    {
-        holder->getLabel(local, text);
-    }
-}
-
-void ForwardingProgrammable::getDisplay(int index, char* text) const
-{
-    int local = 0;
-    if (const IProgrammable* holder = reader(index, local))
-    {
-        holder->getDisplay(local, text);
-    }
-}
-
-void ForwardingProgrammable::getLongDisplay(int index, char* text) const
-{
-    int local = 0;
-    if (const IProgrammable* holder = reader(index, local))
-    {
-        holder->getLongDisplay(local, text);
+        (holder->*getter)(local, text);
     }
 }

@@ -15,10 +15,22 @@ public:
     void resetParameter(int index) override;
     float getValue(int index) const override;
     void setValue(int index, float value) override;
-    void getName(int index, char* text) const override;
-    void getLabel(int index, char* text) const override;
-    void getDisplay(int index, char* text) const override;
-    void getLongDisplay(int index, char* text) const override;
+    void getName(int index, char* text) const override
+    {
+        getText(index, text, &IProgrammable::getName);
+    }
+    void getLabel(int index, char* text) const override
+    {
+        getText(index, text, &IProgrammable::getLabel);
+    }
+    void getDisplay(int index, char* text) const override
+    {
+        getText(index, text, &IProgrammable::getDisplay);
+    }
+    void getLongDisplay(int index, char* text) const override
+    {
+        getText(index, text, &IProgrammable::getLongDisplay);
+    }
 
 protected:
     // The holders of index (empty if none) and, when there are any, the local index in local.
@@ -26,6 +38,10 @@ protected:
     virtual std::span<IProgrammable* const> route(int index, int& local) const = 0;
 
 private:
+    using TextGetter = void (IProgrammable::*)(int, char*) const;
+
     // The first holder of index, or null.
     IProgrammable* reader(int index, int& local) const;
+    // One of the text reads, from the first holder; the field stays untouched when none holds it.
+    void getText(int index, char* text, TextGetter getter) const;
 };
