@@ -38,7 +38,8 @@ target_link_libraries(tavrel_plugin PRIVATE tavrel_resources)
 # The toolkit's check under Wine: windows, controls, painting, and the built plug-in's images.
 file(GLOB tavrel_guicheck_sources CONFIGURE_DEPENDS
     ${PROJECT_SOURCE_DIR}/tests/sonarch/gui/win32/*.cpp)
-add_executable(tavrel-guicheck ${tavrel_guicheck_sources})
+add_executable(tavrel-guicheck ${tavrel_guicheck_sources}
+    ${PROJECT_SOURCE_DIR}/tests/support/CheckHarness.cpp)
 target_link_libraries(tavrel-guicheck PRIVATE tavrel_gui tavrel_instrument tavrel_source_root)
 target_link_options(tavrel-guicheck PRIVATE -static -static-libgcc -static-libstdc++)
 
@@ -47,6 +48,7 @@ target_link_options(tavrel-guicheck PRIVATE -static -static-libgcc -static-libst
 file(GLOB tavrel_editorcheck_sources CONFIGURE_DEPENDS
     ${PROJECT_SOURCE_DIR}/tests/instrument/win32/*.cpp)
 add_executable(tavrel-editorcheck ${tavrel_editorcheck_sources}
-    ${PROJECT_SOURCE_DIR}/tests/sonarch/gui/win32/Pixels.cpp)
+    ${PROJECT_SOURCE_DIR}/tests/sonarch/gui/win32/Pixels.cpp
+    ${PROJECT_SOURCE_DIR}/tests/support/CheckHarness.cpp)
 target_link_libraries(tavrel-editorcheck PRIVATE tavrel_gui tavrel_instrument tavrel_hostlib tavrel_source_root)
 target_link_options(tavrel-editorcheck PRIVATE -static -static-libgcc -static-libstdc++)

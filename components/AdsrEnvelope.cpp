@@ -42,8 +42,8 @@ AdsrEnvelope::AdsrEnvelope(const char* prefix)
     : attackTime(prefix, "A", 0.0f, kMaxSeconds), decayTime(prefix, "D", 0.5f, kMaxSeconds),
       sustainLevel(prefix, "S", 0.0f), releaseTime(prefix, "R", 0.25f, kMaxSeconds),
       keyTracking(prefix, "KT", "Rate", 0.0f, 0.0f, 1.0f, false),
-      velocityDepth(prefix, "VDpth", "Depth", 0.0f, 0.0f, 1.0f, false),
-      triggerMode(prefix, "TMode", "Mode", 1.0f, 1, kTriggerModes), coefficient(0.0f),
+      velocityDepth(prefix, "VDpt", "Depth", 0.0f, 0.0f, 1.0f, false),
+      triggerMode(prefix, "TMod", "Mode", 1.0f, 1, kTriggerModes), coefficient(0.0f),
       target(kStoredZero), stage(kIdle)
 {
     addParameter(attackTime);

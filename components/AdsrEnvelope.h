@@ -43,7 +43,7 @@ public:
         kTMode = 6,
     };
 
-    // The trigger modes of TMode.
+    // The trigger modes of TMod.
     enum
     {
         kLegato = 0,

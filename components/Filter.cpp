@@ -15,7 +15,6 @@ namespace
 {
 
 const char* const kTypeItems[] = {"LP", "HP", "BP", "N"};
-const char* const kTypeLongItems[] = {"Lowpass", "Highpass", "Bandpass", "Notch"};
 
 // The cutoff smoothers' default frequency in Hz: a time constant of about 36 ms.
 constexpr float kSmoothingHz = 4.41f;
@@ -375,10 +374,12 @@ void Filter::ParameterSmoother::setSampleRate(float rateHz)
     updateCoefficient();
 }
 
+const char* const Filter::kTypeLongNames[kTypeCount] = {"Lowpass", "Highpass", "Bandpass", "Notch"};
+
 Filter::Filter(const char* prefix)
     : cutoff(prefix, "Cut", "Hz", 0.75f, 8.0f, 13000.0f, false),
       resonance(prefix, "Res", "Level", 0.0f, 0.0f, 1.0f, false),
-      type(prefix, "Type", "Type", 0.0f, 3, kTypeItems, kTypeLongItems),
+      type(prefix, "Type", "Type", 0.0f, 3, kTypeItems, kTypeLongNames),
       keyTracking(prefix, "KTrck", "Rate", 0.0f, 0.0f, 1.0f, false),
       fm1Level(prefix, "FM1", "Level", 0.0f, 0.0f, 1.0f, false),
       fm2Level(prefix, "FM2", "Level", 0.0f, 0.0f, 1.0f, false), fm1Polarity(prefix, "FM1PL"),

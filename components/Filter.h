@@ -46,6 +46,9 @@ public:
         kBandpass = 2,
         kNotch = 3,
     };
+    static constexpr int kTypeCount = 4;
+    // The long names in mode order: the item texts of Type.
+    static const char* const kTypeLongNames[kTypeCount];
 
     static constexpr int kAudioInputs = 3; // oscillator 1, oscillator 2, noise
     static constexpr int kFmInputs = 2;

@@ -13,8 +13,6 @@ namespace
 
 const char* const kShapeNames[Lfo::kShapeCount] = {"Sine",  "Tri",    "DRamp",
                                                    "URamp", "Square", "SAndH"};
-const char* const kShapeLongNames[Lfo::kShapeCount] = {"Sine",    "Triangle", "Down Ramp",
-                                                       "Up Ramp", "Square",   "Sample/Hold"};
 const char* const kNoteValueNames[Lfo::kNoteValueCount] = {"16/1", "8/1", "4/1", "3/1",
                                                            "2/1",  "1/1", "1/2", "1/4"};
 // LFO cycles per quarter note for each note value: "16/1" is one cycle over 16 bars of 4/4.
@@ -141,7 +139,7 @@ Lfo::Lfo(const char* prefixText, RandomGenerator& randomSource)
     : speed(prefixText, "Spd", "Hz", 0.2f, 0.0f, 20.0f, true),
       shape(prefixText, "Shpe", "Shape", 0.2f, kShapeCount - 1, kShapeNames, kShapeLongNames),
       modWheel(prefixText, "MW"), sync(prefixText, "Sync"),
-      syncResolution(prefixText, "SyRes", "Res", 0.2f, kNoteValueCount - 1, kNoteValueNames),
+      syncResolution(prefixText, "SyRe", "Res", 0.2f, kNoteValueCount - 1, kNoteValueNames),
       sampleRate(44100.0f), increment(0.0f), depth(1.0f), random(randomSource)
 {
     addParameter(speed);
@@ -150,6 +148,9 @@ Lfo::Lfo(const char* prefixText, RandomGenerator& randomSource)
     addParameter(sync);
     increment = freeIncrement();
 }
+
+const char* const Lfo::kShapeLongNames[kShapeCount] = {"Sine",    "Triangle", "Down Ramp",
+                                                       "Up Ramp", "Square",   "Sample/Hold"};
 
 const char* Lfo::getShapeLongName(int shapeIndex)
 {

@@ -15,7 +15,7 @@
 // Output runs from -depth to +depth, one value per sample. The phase counts cycles and is read
 // before it wraps, so it may be up to one increment above 1 when a sample is computed.
 //
-// Parameter index 0 ("Spd") is also written into the shadow "SyRes" (the note value used while
+// Parameter index 0 ("Spd") is also written into the shadow "SyRe" (the note value used while
 // Sync is on); while Sync is on, index 0 shows the note value and its label "Res".
 //
 // Threads: process, controlChange and updateTimeInfo run on the audio thread; setValue runs on
@@ -34,6 +34,8 @@ public:
         kSampleHold = 5,
     };
     static constexpr int kShapeCount = 6;
+    // The long names in shape order: the item texts of Shpe.
+    static const char* const kShapeLongNames[kShapeCount];
     static constexpr int kNoteValueCount = 8;
     // The fastest tempo taken from a host, in beats per minute; anything above is not a tempo.
     static constexpr double kMaxTempoBpm = 10000.0;

@@ -152,14 +152,14 @@ inline int firstAbove(const float* values, int begin, int end, float limit)
 
 Oscillator::Oscillator(const char* prefix)
     : ParameterList(true), detune(prefix, "Dtn", 0.5f),
-      transpose(prefix, "Trans", "Semi", 0.5f, -24, 24),
+      transpose(prefix, "Tran", "Semi", 0.5f, -24, 24),
       bendRange(prefix, "PBR", "Semi", 0.166667f, 0, 12),
       fm1Level(prefix, "FM1", "Octave", 0.0f, 0.0f, 1.0f, true),
-      fm2Level(prefix, "FM2", "Octave", 0.0f, 0.0f, 1.0f, true), fm1Polarity(prefix, "FM1Pl"),
-      fm2Polarity(prefix, "FM2Pl"),
+      fm2Level(prefix, "FM2", "Octave", 0.0f, 0.0f, 1.0f, true), fm1Polarity(prefix, "FM1P"),
+      fm2Polarity(prefix, "FM2P"),
       wave(prefix, "Wave", "Type", 0.0f, kWaveCount - 1, getWaveShortNames(), getWaveLongNames()),
       pulseWidthOn(prefix, "PWOn"), pulseWidth(prefix, "PWid", "Width", 0.5f, 0.0f, 1.0f, false),
-      pwmLevel(prefix, "PWM", "Level", 0.0f, 0.0f, 1.0f, false), pwmPolarity(prefix, "PWMPl"),
+      pwmLevel(prefix, "PWM", "Level", 0.0f, 0.0f, 1.0f, false), pwmPolarity(prefix, "PWMP"),
       sampleRate(44100.0f), waveSet(nullptr), lowerTable(0), upperTable(0), weight(0.0f),
       increment(0.0f), keyIncrement(0.0f), bendPosition(0.0f), note(69)
 {

@@ -2,15 +2,11 @@
 #include "components/PannerProgrammer.h"
 
 #include "components/Panner.h"
-
-namespace
-{
-const char* const kSourceItems[] = {"None", "LFO 1", "LFO 2"};
-}
+#include "parameters/ModulationSources.h"
 
 PannerProgrammer::PannerProgrammer(Panner& target, const ISynthComponent* lfo1,
                                    const ISynthComponent* lfo2)
-    : modulationSource("P", "MSrc", "Source", 0.0f, kSourceCount - 1, kSourceItems),
+    : modulationSource("P", "MSrc", "Source", 0.0f, kSourceCount - 1, kModulationSourceNames),
       sources{nullptr, lfo1, lfo2}, panner(target)
 {
     addParameter(modulationSource);

@@ -4,7 +4,7 @@
 #include "base/SampleRate.h"
 
 Ramper::Ramper(const char* prefixText, const ISynthComponent& source)
-    : delay(prefixText, "Delay", "Secs", 0.0f, 0.0f, 4.0f, false), sampleRate(44100.0f),
+    : delay(prefixText, "Dela", "Secs", 0.0f, 0.0f, 4.0f, false), sampleRate(44100.0f),
       increment(0.0f), lfo(source)
 {
     addParameter(delay);

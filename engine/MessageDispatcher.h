@@ -2,12 +2,11 @@
 #pragma once
 
 #include "base/Mutex.h"
-#include "engine/EffectComponentCollection.h"
+#include "engine/ComponentCollection.h"
 #include "engine/IControllable.h"
 #include "engine/IIdleSettler.h"
 #include "engine/MidiEvent.h"
 #include "engine/MidiEventQueue.h"
-#include "engine/SynthComponentCollection.h"
 #include "engine/VoiceAllocator.h"
 #include "engine/VoiceCollection.h"
 #include "parameters/BooleanParameter.h"

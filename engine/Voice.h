@@ -15,6 +15,7 @@
 // One complete sound path for one key. The concrete voice owns its components as members, fills
 // the lists below in its constructor (each list in the order its members must hear the event) and
 // never changes them afterwards; the lists only borrow. It implements both IProcess operations.
+// Its parameters are those of the programmables it appends, one member after the other.
 //
 // Threads: trigger and release run on the audio thread inside the allocator's lock; process,
 // controlChange, bend, press and reset on the audio thread inside the dispatcher's lock. The
@@ -26,7 +27,7 @@ class Voice : public IComponent,
               public IControllable,
               public IBendable,
               public IPressable,
-              public IProgrammable
+              public ProgrammableCollection
 {
 public:
     Voice() = default;
@@ -47,16 +48,6 @@ public:
     void bend(float amount) override;
     void press(float pressure) override;
 
-    // IProgrammable: the parameters of programmables, one member after the other.
-    void resetParameter(int index) override;
-    float getValue(int index) const override;
-    void setValue(int index, float value) override;
-    void getName(int index, char* text) const override;
-    void getLabel(int index, char* text) const override;
-    void getDisplay(int index, char* text) const override;
-    void getLongDisplay(int index, char* text) const override;
-    int getParameterCount() const override;
-
     // The note of the last trigger (0 before the first). The allocator reads it when it takes the
     // voice away from its key.
     int getCurrentNote() const { return currentNote; }
@@ -68,7 +59,6 @@ protected:
     std::vector<IControllable*> controllables;
     std::vector<IBendable*> bendables;
     std::vector<IPressable*> pressables;
-    ProgrammableCollection programmables;
 
     // State
     float sampleRate = 44100.0f;

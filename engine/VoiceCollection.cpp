@@ -5,9 +5,10 @@
 
 VoiceCollection::VoiceCollection(IVoiceFactory& factory)
 {
-    for (auto& voice : voices)
+    for (std::size_t i = 0; i < voices.size(); ++i)
     {
-        voice.reset(factory.createVoice());
+        voices[i].reset(factory.createVoice());
+        holders[i] = voices[i].get();
     }
 }
 
@@ -83,45 +84,14 @@ void VoiceCollection::press(float pressure)
     }
 }
 
-void VoiceCollection::resetParameter(int index)
+std::span<IProgrammable* const> VoiceCollection::route(int index, int& local) const
 {
-    for (auto& voice : voices)
+    if (index < 0 || index >= getParameterCount())
     {
-        voice->resetParameter(index);
+        return {};
     }
-}
-
-float VoiceCollection::getValue(int index) const
-{
-    return voices[0]->getValue(index);
-}
-
-void VoiceCollection::setValue(int index, float value)
-{
-    for (auto& voice : voices)
-    {
-        voice->setValue(index, value);
-    }
-}
-
-void VoiceCollection::getName(int index, char* text) const
-{
-    voices[0]->getName(index, text);
-}
-
-void VoiceCollection::getLabel(int index, char* text) const
-{
-    voices[0]->getLabel(index, text);
-}
-
-void VoiceCollection::getDisplay(int index, char* text) const
-{
-    voices[0]->getDisplay(index, text);
-}
-
-void VoiceCollection::getLongDisplay(int index, char* text) const
-{
-    voices[0]->getLongDisplay(index, text);
+    local = index;
+    return holders;
 }
 
 int VoiceCollection::getParameterCount() const

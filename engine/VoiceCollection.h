@@ -8,7 +8,7 @@
 #include "engine/IProcess.h"
 #include "engine/IVoiceFactory.h"
 #include "engine/Voice.h"
-#include "parameters/IProgrammable.h"
+#include "parameters/ForwardingProgrammable.h"
 
 #include <array>
 #include <memory>
@@ -26,7 +26,7 @@ class VoiceCollection : public IComponent,
                         public IControllable,
                         public IBendable,
                         public IPressable,
-                        public IProgrammable
+                        public ForwardingProgrammable
 {
 public:
     static constexpr int kVoiceCount = 16;
@@ -49,22 +49,20 @@ public:
     void bend(float amount) override;
     void press(float pressure) override;
 
-    void resetParameter(int index) override;
-    float getValue(int index) const override;
-    void setValue(int index, float value) override;
-    void getName(int index, char* text) const override;
-    void getLabel(int index, char* text) const override;
-    void getDisplay(int index, char* text) const override;
-    void getLongDisplay(int index, char* text) const override;
     int getParameterCount() const override;
 
     int getVoiceCount() const { return kVoiceCount; }
     // The voice at index 0..15 in collection order; null outside.
     Voice* getVoice(int index) const;
 
+protected:
+    // All sixteen voices, in collection order, for an index of a voice's parameters.
+    std::span<IProgrammable* const> route(int index, int& local) const override;
+
 private:
-    // Voices (owned)
+    // Voices (owned), and the same voices as the holders of every parameter
     std::array<std::unique_ptr<Voice>, kVoiceCount> voices;
+    std::array<IProgrammable*, kVoiceCount> holders{};
 
     // State
     float sampleRate = 44100.0f;

@@ -1,37 +1,33 @@
 // The panel's controls, positions, defaults and item texts.
 #include "instrument/TavrelPanel.h"
 
+#include "components/Filter.h"
+#include "components/Lfo.h"
+#include "components/WaveData.h"
+#include "parameters/ModulationSources.h"
+
 namespace TavrelPanel
 {
 namespace
 {
 
+// The boxes show the parameters' own long display texts, in value order. The channels are the
+// MIDI channel's displays, 1 to 16.
 const char* const kChannels[] = {"1", "2",  "3",  "4",  "5",  "6",  "7",  "8",
                                  "9", "10", "11", "12", "13", "14", "15", "16"};
-const char* const kWaveforms[] = {
-    "Sawtooth",  "Triangle",  "Sine",         "Piano",   "EPiano",     "Tine",        "Harpsichord",
-    "Organ",     "Bell",      "DigiBell",     "Glocken", "OrientBell", "PluckString", "EBass",
-    "SlapBass",  "SynthBass", "Brass",        "Oboe",    "Sax",        "Vocal1",      "Vocal2",
-    "VoxHumana", "SharpWave", "MetallicWave", "FzReed",  "DigiHarms"};
+const char* const* const kWaveforms = getWaveLongNames();
 // The panner's box shows only the first three.
-const char* const kSources[] = {"None", "LFO 1", "LFO 2", "Env 1", "Env 2"};
-const char* const kFilterTypes[] = {"Lowpass", "Highpass", "Bandpass", "Notch"};
-const char* const kLfoShapes[] = {"Sine",    "Triangle", "Down Ramp",
-                                  "Up Ramp", "Square",   "Sample/Hold"};
-
-template <int N>
-constexpr int countOf(const char* const (&)[N])
-{
-    return N;
-}
+const char* const* const kSources = kModulationSourceNames;
+const char* const* const kFilterTypes = Filter::kTypeLongNames;
+const char* const* const kLfoShapes = Lfo::kShapeLongNames;
 
 constexpr Control toggle(const char* name, int x, int y, float defaultValue)
 {
     return {Kind::Switch, name, x, y, 20, 32, defaultValue, nullptr, 0};
 }
 
-template <int N>
-constexpr Control box(const char* name, const char* const (&items)[N], int count, int x, int y,
+// count is the number of items the box offers; items holds at least that many.
+constexpr Control box(const char* name, const char* const* items, int count, int x, int y,
                       int width = 93)
 {
     return {Kind::DropDown, name, x, y, width, 15, 0.0f, items, count};
@@ -162,8 +158,8 @@ const std::array<Control, kControlCount> kControls = {{
     upright("E2 R", 665, 667, 0.1f),
 }};
 
-static_assert(countOf(kChannels) == 16 && countOf(kWaveforms) == 26 && countOf(kSources) == 5 &&
-              countOf(kFilterTypes) == 4 && countOf(kLfoShapes) == 6);
+static_assert(kWaveCount == 26 && kModulationSourceCount == 5 && Filter::kTypeCount == 4 &&
+              Lfo::kShapeCount == 6);
 
 } // namespace
 

@@ -35,7 +35,7 @@ TavrelVoice::TavrelVoice(const TavrelVoiceSources& sources)
              &osc1, &osc2, &oscProgrammer, &filter, &filterProgrammer, &ramp1, &ramp2, &env1, &env2,
              &noise, &slew})
     {
-        programmables.append(part);
+        append(part);
     }
 
     env1.addObserver(this);

@@ -14,9 +14,8 @@
 #include "components/SlewLimiter.h"
 #include "components/Smoother.h"
 #include "components/Vca.h"
-#include "engine/EffectComponentCollection.h"
+#include "engine/ComponentCollection.h"
 #include "engine/RandomGenerator.h"
-#include "engine/SynthComponentCollection.h"
 
 #include <gtest/gtest.h>
 

@@ -51,12 +51,6 @@ TEST(SmootherTest, StartsAtItsMappedDefault)
     EXPECT_EQ(master->getOutput()[8191], 0.5625f);
     EXPECT_EQ(display(*master), "-5.00");
     EXPECT_FLOAT_EQ(master->getValue(0), 0.75f);
-
-    char text[8];
-    master->getName(0, text);
-    EXPECT_STREQ(text, "M Lvl");
-    master->getLabel(0, text);
-    EXPECT_STREQ(text, "dB");
 }
 
 TEST(SmootherTest, GlidesToEachSettingInFiniteTimeAndStopsOnIt)

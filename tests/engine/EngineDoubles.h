@@ -136,7 +136,7 @@ public:
             bendables.push_back(part);
             pressables.push_back(part);
         }
-        programmables.append(&parameters);
+        append(&parameters);
     }
     void trigger(int previousNote, int note, int velocity) override
     {

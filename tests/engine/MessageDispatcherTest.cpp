@@ -299,8 +299,6 @@ TEST_F(MessageDispatcherTest, RenderingAndDispatchAllocateNothing)
 TEST_F(MessageDispatcherTest, ChannelAndOmniParameters)
 {
     char text[24] = "unset";
-    dispatcher->getName(0, text);
-    EXPECT_STREQ(text, "MIDI CH");
     dispatcher->setValue(0, 0.5f); // 7.5 rounds away from zero: channel 9
     dispatcher->getDisplay(0, text);
     EXPECT_STREQ(text, "9");

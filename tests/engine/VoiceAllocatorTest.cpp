@@ -153,8 +153,6 @@ TEST_F(VoiceAllocatorTest, PolyWriteSilencesAllVoicesOnTheNextAudioThreadCall)
 TEST_F(VoiceAllocatorTest, PolyParameterTexts)
 {
     char text[24] = "unset";
-    allocator->getName(0, text);
-    EXPECT_STREQ(text, "Poly");
     EXPECT_EQ(allocator->getValue(0), 1.0f);
     allocator->setValue(0, 0.49f);
     allocator->getLongDisplay(0, text);

@@ -40,6 +40,8 @@ TEST_F(VoiceCollectionTest, HoldsSixteenVoicesInFactoryOrderAndSharesTheirParame
     char text[8] = "unset";
     voices->getName(0, text);
     EXPECT_STREQ(text, "T Val");
+    voices->getName(1, text);
+    EXPECT_STREQ(text, "T Val") << "an index past a voice's parameters is ignored";
     EXPECT_EQ(voices->getParameterCount(), 1);
 }
 

@@ -1,10 +1,13 @@
 // The groups of host checks, each run on fresh plug-in instances made through the exported entry.
 #pragma once
 
+#include "tests/support/CheckHarness.h"
 #include "tools/host/PluginLibrary.h"
 
 namespace HostCheck
 {
+
+using namespace CheckHarness;
 
 // Exported names, the no-host refusal.
 void checkEntryPoints(PluginLibrary& library);

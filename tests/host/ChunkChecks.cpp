@@ -1,5 +1,4 @@
 // Checks of bank and program chunks: the layout after construction, round trips and refusals.
-#include "tests/host/CheckHarness.h"
 #include "tests/host/Checks.h"
 #include "tests/host/ChunkLayout.h"
 #include "tests/host/HostSession.h"

@@ -1,7 +1,6 @@
 // Checks of damaged input through the ABI: null and out-of-range opcode arguments, parameter
 // values outside 0..1, damaged chunks, malformed MIDI, and sample rates and time information no
 // host should send.
-#include "tests/host/CheckHarness.h"
 #include "tests/host/Checks.h"
 #include "tests/host/ChunkLayout.h"
 #include "tests/host/HostSession.h"

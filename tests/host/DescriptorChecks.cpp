@@ -1,5 +1,4 @@
 // Checks of the exported entry, the descriptor, the identity opcodes and the program names.
-#include "tests/host/CheckHarness.h"
 #include "tests/host/Checks.h"
 #include "tests/host/HostSession.h"
 

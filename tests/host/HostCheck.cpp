@@ -5,7 +5,6 @@
 //   tavrel-hostcheck --describe PLUGIN                   print the descriptor and parameters
 //   tavrel-hostcheck --render FILE PLUGIN                write the reference render
 //   tavrel-hostcheck --compare REFERENCE OTHER TOLERANCE compare two reference renders
-#include "tests/host/CheckHarness.h"
 #include "tests/host/Checks.h"
 #include "tests/host/HostSession.h"
 #include "tests/host/ReferenceRender.h"

@@ -1,7 +1,6 @@
 // Checks of the instance life cycle as odd hosts drive it: many instances at once, a thousand
 // instances made and closed, sample-rate and block-size changes between every block, processing
 // before the first resume and after a suspend, and effClose straight after creation.
-#include "tests/host/CheckHarness.h"
 #include "tests/host/Checks.h"
 #include "tests/host/HostSession.h"
 #include "tests/host/Signal.h"

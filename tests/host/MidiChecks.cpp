@@ -1,6 +1,5 @@
 // Checks of MIDI handling through effProcessEvents: timing, channels, bend, pedal, event kinds and
 // the sixteen voices.
-#include "tests/host/CheckHarness.h"
 #include "tests/host/Checks.h"
 #include "tests/host/HostSession.h"
 #include "tests/host/Signal.h"

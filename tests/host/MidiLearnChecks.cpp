@@ -1,5 +1,4 @@
 // Checks of the MIDI-learn table carried in bank chunks and of the automation its bindings cause.
-#include "tests/host/CheckHarness.h"
 #include "tests/host/Checks.h"
 #include "tests/host/ChunkLayout.h"
 #include "tests/host/HostSession.h"

@@ -1,5 +1,4 @@
 // Checks of the parameter list as the host reads it: names, labels, default displays, shadows.
-#include "tests/host/CheckHarness.h"
 #include "tests/host/Checks.h"
 #include "tests/host/HostSession.h"
 #include "tests/support/ParameterTable.h"

@@ -1,7 +1,7 @@
 // The reference render and its comparison.
 #include "tests/host/ReferenceRender.h"
 
-#include "tests/host/CheckHarness.h"
+#include "tests/host/Checks.h"
 #include "tests/host/Signal.h"
 
 #include <cmath>

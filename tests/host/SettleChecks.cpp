@@ -1,6 +1,5 @@
 // When smoothed settings take effect: at once while nothing sounds (after a parameter write, a
 // program change or a program chunk), gliding while a note sounds; and the first synced echoes.
-#include "tests/host/CheckHarness.h"
 #include "tests/host/Checks.h"
 #include "tests/host/HostSession.h"
 #include "tests/support/Analysis.h"

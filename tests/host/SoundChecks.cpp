@@ -1,6 +1,5 @@
 // Checks of the rendered sound: tuning, channels, release, factory programs, block and rate
 // independence, time information.
-#include "tests/host/CheckHarness.h"
 #include "tests/host/Checks.h"
 #include "tests/host/HostSession.h"
 #include "tests/host/Signal.h"

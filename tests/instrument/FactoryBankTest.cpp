@@ -389,7 +389,7 @@ TEST(FactoryUnitsTest, ItemsAndIntegersLandExactlyOnTheirParameterValues)
     EXPECT_EQ(echo(Echo::Quarter), 1.0f);
     EXPECT_EQ(panSource(PanSource::Lfo2), 1.0f);
 
-    IntegerParameter transpose("O1", "Trans", "Semi", 0.5f, -24, 24);
+    IntegerParameter transpose("O1", "Tran", "Semi", 0.5f, -24, 24);
     for (int s = -24; s <= 24; ++s)
     {
         transpose.setValue(semitones(s));
@@ -405,7 +405,7 @@ TEST(FactoryUnitsTest, ItemsAndIntegersLandExactlyOnTheirParameterValues)
     BooleanParameter onOff("N", "On");
     onOff.setValue(kOn);
     EXPECT_TRUE(onOff.getBool());
-    PolarityParameter polarity("O1", "FM1Pl");
+    PolarityParameter polarity("O1", "FM1P");
     polarity.setValue(kNegative);
     EXPECT_EQ(polarity.getSign(), -1);
 }

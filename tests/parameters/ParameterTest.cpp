@@ -88,7 +88,7 @@ TEST(FloatParameterTest, ResetRestoresDefaultAndTypedValue)
 
 TEST(IntegerParameterTest, RoundsHalfAwayFromZero)
 {
-    IntegerParameter trans("O1", "Trans", "Semi", 0.5f, -24, 24);
+    IntegerParameter trans("O1", "Tran", "Semi", 0.5f, -24, 24);
     EXPECT_EQ(trans.getInt(), 0);
     trans.setValue(0.0f);
     EXPECT_EQ(trans.getInt(), -24);
@@ -115,7 +115,7 @@ TEST(EnumParameterTest, ShowsItemsAndLongItems)
     type.getLongDisplay(longText);
     EXPECT_STREQ(longText, "Notch");
 
-    EnumParameter mode("E1", "TMode", "Mode", 1.0f, 1, kModes);
+    EnumParameter mode("E1", "TMod", "Mode", 1.0f, 1, kModes);
     EXPECT_EQ(displayOf(mode), "Retrig");
     mode.getLongDisplay(longText);
     EXPECT_STREQ(longText, "Retrig");
@@ -157,7 +157,7 @@ TEST(SwitchParameters, HalfIsOnAndPositive)
     on.setValue(0.4999f);
     EXPECT_FALSE(on.getBool());
 
-    PolarityParameter polarity("O1", "FM1Pl");
+    PolarityParameter polarity("O1", "FM1P");
     EXPECT_EQ(polarity.getSign(), 1);
     polarity.setValue(0.5f);
     EXPECT_EQ(displayOf(polarity), "+");
@@ -194,7 +194,7 @@ TEST(SteppedParameters, StoringStepsReadsBackTheSettingInUse)
     EXPECT_EQ(displayOf(channel), "16");
 
     // Without storeSteps a parameter keeps the value as written.
-    IntegerParameter transpose("O1", "Trans", "Semi", 0.5f, -24, 24);
+    IntegerParameter transpose("O1", "Tran", "Semi", 0.5f, -24, 24);
     transpose.setValue(0.51f);
     EXPECT_EQ(transpose.getValue(), 0.51f);
 }

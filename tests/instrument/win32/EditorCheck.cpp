@@ -24,9 +24,6 @@ Setup setup;
 namespace
 {
 
-int failures = 0;
-int checks = 0;
-
 // The label sits in the title bar at (625, 2), 150 x 25; it has no child identifier.
 constexpr RECT kLabelRect = {TavrelPanel::kStatusX, TavrelPanel::kStatusY,
                              TavrelPanel::kStatusX + TavrelPanel::kStatusWidth,
@@ -110,25 +107,6 @@ void CALLBACK driveSteps(HWND, UINT, UINT_PTR, DWORD)
 }
 
 } // namespace
-
-bool check(bool ok, const std::string& what)
-{
-    ++checks;
-    std::printf("  %s %s\n", ok ? "ok  " : "FAIL", what.c_str());
-    std::fflush(stdout);
-    if (!ok)
-    {
-        ++failures;
-    }
-    return ok;
-}
-
-void section(const char* name)
-{
-    static DWORD started = GetTickCount();
-    std::printf("%s (at %.1f s)\n", name, static_cast<double>(GetTickCount() - started) / 1000.0);
-    std::fflush(stdout);
-}
 
 void pump()
 {
@@ -449,6 +427,8 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: tavrel-editorcheck PLUGIN.dll ARTIFACT_DIRECTORY\n");
         return 2;
     }
+    CheckHarness::setEchoEveryCheck(true);
+    CheckHarness::setSectionTimes(true);
     setup.pluginPath = argv[1];
     setup.artifacts = argv[2];
     CreateDirectoryA(setup.artifacts.c_str(), nullptr);
@@ -499,11 +479,5 @@ int main(int argc, char** argv)
     }
 
     Gdiplus::GdiplusShutdown(gdiplusToken);
-    std::printf("%d checks, %d failed\n", checks, failures);
-    if (failures != 0)
-    {
-        return 1;
-    }
-    std::printf("editor check passed\n");
-    return 0;
+    return CheckHarness::finish("editor check passed");
 }

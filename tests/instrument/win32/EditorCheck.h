@@ -5,6 +5,7 @@
 
 #include "instrument/TavrelPanel.h"
 #include "sonarch/gui/win32/GdiPlus.h"
+#include "tests/support/CheckHarness.h"
 #include "tools/host/HostCallback.h"
 #include "tools/host/PluginLibrary.h"
 
@@ -16,9 +17,10 @@
 namespace EditorCheck
 {
 
-// Counts a check and prints it; a failed check fails the program. Returns ok.
-bool check(bool ok, const std::string& what);
-void section(const char* name);
+// Every check prints on a line of its own, and a section with its time since the first; a failed
+// check fails the program. check returns ok.
+using CheckHarness::check;
+using CheckHarness::section;
 // Handles every message waiting on this thread (and the modal loops they start).
 void pump();
 // Pumps for a while, in steps of 10 ms.

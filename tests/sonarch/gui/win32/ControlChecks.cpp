@@ -3,6 +3,9 @@
 #include "tests/sonarch/gui/win32/GuiCheck.h"
 #include "tests/sonarch/gui/win32/Pixels.h"
 
+#include "components/Filter.h"
+#include "components/WaveData.h"
+#include "parameters/ModulationSources.h"
 #include "sonarch/gui/ValueBits.h"
 #include "sonarch/gui/win32/DcGraphics.h"
 #include "sonarch/gui/win32/DropDownBox.h"
@@ -122,13 +125,10 @@ private:
     GpBitmap* background;
 };
 
-const char* const kWaveforms[] = {
-    "Sawtooth",  "Triangle",  "Sine",         "Piano",   "EPiano",     "Tine",        "Harpsichord",
-    "Organ",     "Bell",      "DigiBell",     "Glocken", "OrientBell", "PluckString", "EBass",
-    "SlapBass",  "SynthBass", "Brass",        "Oboe",    "Sax",        "Vocal1",      "Vocal2",
-    "VoxHumana", "SharpWave", "MetallicWave", "FzReed",  "DigiHarms"};
-const char* const kSources[] = {"None", "LFO 1", "LFO 2", "Env 1", "Env 2"};
-const char* const kFilterTypes[] = {"Lowpass", "Highpass", "Bandpass", "Notch"};
+// The synthesizer's own item texts, as its panel's boxes show them.
+const char* const* const kWaveforms = getWaveLongNames();
+const char* const* const kSources = kModulationSourceNames;
+const char* const* const kFilterTypes = Filter::kTypeLongNames;
 
 bool sameValueBits(LPARAM lParam, float value)
 {

@@ -20,30 +20,12 @@ HINSTANCE testInstance = nullptr;
 
 namespace
 {
-int failures = 0;
-int checks = 0;
-
 BOOL CALLBACK countChild(HWND, LPARAM counter)
 {
     ++*reinterpret_cast<int*>(counter);
     return TRUE;
 }
 } // namespace
-
-void check(bool ok, const std::string& what)
-{
-    ++checks;
-    std::printf("  %s %s\n", ok ? "ok  " : "FAIL", what.c_str());
-    if (!ok)
-    {
-        ++failures;
-    }
-}
-
-void section(const char* name)
-{
-    std::printf("%s\n", name);
-}
 
 void pump()
 {
@@ -73,6 +55,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: tavrel-guicheck PLUGIN.dll ARTIFACT_DIRECTORY\n");
         return 2;
     }
+    CheckHarness::setEchoEveryCheck(true);
     const std::string pluginPath = argv[1];
     const std::string artifacts = argv[2];
     CreateDirectoryA(artifacts.c_str(), nullptr);
@@ -125,11 +108,5 @@ int main(int argc, char** argv)
 
     unregisterWindowClass(testInstance);
     Gdiplus::GdiplusShutdown(gdiplusToken);
-    std::printf("%d checks, %d failed\n", checks, failures);
-    if (failures != 0)
-    {
-        return 1;
-    }
-    std::printf("gui check passed\n");
-    return 0;
+    return CheckHarness::finish("gui check passed");
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "sonarch/gui/win32/ImageStore.h"
+#include "tests/support/CheckHarness.h"
 
 #include <string>
 
@@ -11,9 +12,9 @@ namespace GuiCheck
 // The test program's own module, for which it registers the window class.
 extern HINSTANCE testInstance;
 
-// Counts a check and prints it; a failed check fails the program.
-void check(bool ok, const std::string& what);
-void section(const char* name);
+// Every check prints on a line of its own; a failed check fails the program.
+using CheckHarness::check;
+using CheckHarness::section;
 // Handles every message waiting on this thread.
 void pump();
 int childCount(HWND parent);

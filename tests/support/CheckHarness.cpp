@@ -1,12 +1,12 @@
-// The check harness: counters, failure reports, group timing.
-#include "tests/host/CheckHarness.h"
+// The check harness: counters, failure reports, sections and group timing.
+#include "tests/support/CheckHarness.h"
 
 #include <chrono>
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
 
-namespace HostCheck
+namespace CheckHarness
 {
 
 namespace
@@ -15,22 +15,50 @@ namespace
 int checks = 0;
 int failures = 0;
 bool verbose = false;
+bool echoEveryCheck = false;
+bool sectionTimes = false;
 std::string groupFilter;
 const char* currentGroup = "";
 
 } // namespace
 
-bool check(bool condition, const char* what, const char* file, int line, const std::string& detail)
+void setEchoEveryCheck(bool on)
+{
+    echoEveryCheck = on;
+}
+
+bool check(bool ok, const std::string& what)
 {
     ++checks;
-    if (!condition)
+    if (!ok)
     {
         ++failures;
-        std::printf("FAIL [%s] %s:%d: %s%s%s\n", currentGroup, file, line, what,
-                    detail.empty() ? "" : " -- ", detail.c_str());
+    }
+    if (echoEveryCheck)
+    {
+        std::printf("  %s %s\n", ok ? "ok  " : "FAIL", what.c_str());
+    }
+    else if (!ok)
+    {
+        std::printf("FAIL [%s] %s\n", currentGroup, what.c_str());
+    }
+    if (echoEveryCheck || !ok)
+    {
         std::fflush(stdout);
     }
-    return condition;
+    return ok;
+}
+
+bool check(bool condition, const char* what, const char* file, int line, const std::string& detail)
+{
+    if (condition && !echoEveryCheck)
+    {
+        // The common case of the host check, without building the text.
+        ++checks;
+        return true;
+    }
+    return check(condition, format("%s:%d: %s%s%s", file, line, what, detail.empty() ? "" : " -- ",
+                                   detail.c_str()));
 }
 
 bool checkNear(double actual, double expected, double tolerance, const char* what, const char* file,
@@ -80,6 +108,27 @@ bool isVerbose()
     return verbose;
 }
 
+void section(const char* name)
+{
+    static const auto started = std::chrono::steady_clock::now();
+    if (sectionTimes)
+    {
+        const double seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+        std::printf("%s (at %.1f s)\n", name, seconds);
+    }
+    else
+    {
+        std::printf("%s\n", name);
+    }
+    std::fflush(stdout);
+}
+
+void setSectionTimes(bool on)
+{
+    sectionTimes = on;
+}
+
 void setGroupFilter(const std::string& text)
 {
     groupFilter = text;
@@ -114,4 +163,15 @@ int failureCount()
     return failures;
 }
 
-} // namespace HostCheck
+int finish(const char* verdict)
+{
+    std::printf("%d checks, %d failed\n", checks, failures);
+    if (failures == 0)
+    {
+        std::printf("%s\n", verdict);
+    }
+    std::fflush(stdout);
+    return failures == 0 ? 0 : 1;
+}
+
+} // namespace CheckHarness
