@@ -17,6 +17,9 @@ if(TARGET tavrel_tests)
 endif()
 
 if(NOT WIN32)
+    if(TARGET tavrel_editor AND TARGET tavrel-hostcheck)
+        target_compile_definitions(tavrel-hostcheck PRIVATE TAVREL_X11_EDITOR)
+    endif()
     return()
 endif()
 
