@@ -9,13 +9,9 @@ namespace Sonarch::X11
 namespace
 {
 
-constexpr Rgb kFace = {240, 240, 240};
-constexpr Rgb kText = {0, 0, 0};
 constexpr Rgb kButtonFrame = {173, 173, 173};
 constexpr Rgb kButtonFace = {225, 225, 225};
 constexpr Rgb kListFace = {255, 255, 255};
-constexpr Rgb kSelection = {0, 120, 215};
-constexpr Rgb kSelectionText = {255, 255, 255};
 constexpr int kMargin = 12;
 constexpr int kLineHeight = 18;
 constexpr int kButtonWidth = 75;
@@ -95,11 +91,7 @@ Dialog::~Dialog()
 void Dialog::layout(const char* message)
 {
     // Words wrapped greedily into the message width, measured with the dialog's font.
-    cairo_surface_t* scratch = x.cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 1, 1);
-    cairo_t* measure = x.cairo_create(scratch);
-    x.cairo_select_font_face(measure, font.faceName, CAIRO_FONT_SLANT_NORMAL,
-                             CAIRO_FONT_WEIGHT_NORMAL);
-    x.cairo_set_font_size(measure, font.height / 1.15);
+    TextMeasure measure(x, font);
     const std::string text = message;
     std::size_t start = 0;
     while (start < text.size())
@@ -115,9 +107,7 @@ void Dialog::layout(const char* message)
             const std::string piece =
                 paragraph.substr(word, next == std::string::npos ? std::string::npos : next - word);
             const std::string candidate = line.empty() ? piece : line + " " + piece;
-            cairo_text_extents_t extents = {};
-            x.cairo_text_extents(measure, candidate.c_str(), &extents);
-            if (extents.x_advance > kMessageWidth - 2 * kMargin && !line.empty())
+            if (measure.width(candidate.c_str()) > kMessageWidth - 2 * kMargin && !line.empty())
             {
                 lines.push_back(line);
                 line = piece;
@@ -131,8 +121,6 @@ void Dialog::layout(const char* message)
         lines.push_back(line);
         start = end == std::string::npos ? text.size() : end + 1;
     }
-    x.cairo_destroy(measure);
-    x.cairo_surface_destroy(scratch);
 
     width = list.empty() ? kMessageWidth : kListWidth + 2 * kMargin;
     int y = kMargin;
@@ -285,13 +273,13 @@ void Dialog::paint()
     }
     cairo_t* cr = x.cairo_create(surface);
     Painter painter(x, cr);
-    painter.fill({0, 0, width, height}, kFace);
+    painter.fill({0, 0, width, height}, kFaceColour);
     painter.image(picture, 0, 0, 0, 0, width, height);
     int y = kMargin;
     for (const std::string& line : lines)
     {
-        painter.text(line.c_str(), font, kText, {kMargin, y, width - kMargin, y + kLineHeight},
-                     true);
+        painter.text(line.c_str(), font, kTextColour,
+                     {kMargin, y, width - kMargin, y + kLineHeight}, true);
         y += kLineHeight;
     }
     if (!list.empty())
@@ -306,10 +294,10 @@ void Dialog::paint()
                                           top + kRowHeight};
             if (row == selection)
             {
-                painter.fill(place, kSelection);
+                painter.fill(place, kHighlightColour);
             }
             painter.text(list[static_cast<std::size_t>(row)].c_str(), font,
-                         row == selection ? kSelectionText : kText,
+                         row == selection ? kHighlightTextColour : kTextColour,
                          {place.left + 3, place.top, place.right, place.bottom}, true);
         }
     }
@@ -317,7 +305,7 @@ void Dialog::paint()
     {
         painter.fill(buttonPlaces[i], kButtonFace);
         painter.frame(buttonPlaces[i], kButtonFrame);
-        painter.text(buttons[i].first.c_str(), font, kText, buttonPlaces[i]);
+        painter.text(buttons[i].first.c_str(), font, kTextColour, buttonPlaces[i]);
     }
     x.cairo_destroy(cr);
     x.cairo_surface_flush(surface);

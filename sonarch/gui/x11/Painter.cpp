@@ -168,7 +168,7 @@ void Painter::disc(double centreX, double centreY, double radius, Rgb colour)
     x.cairo_fill(cr);
 }
 
-void Painter::selectFont(const Gui::FontDescription& font)
+void Painter::selectFont(const XLibraries& x, cairo_t* cr, const Gui::FontDescription& font)
 {
     x.cairo_select_font_face(
         cr, font.faceName, font.italic != 0 ? CAIRO_FONT_SLANT_ITALIC : CAIRO_FONT_SLANT_NORMAL,
@@ -201,7 +201,7 @@ void Painter::text(const char* text, const Gui::FontDescription& font, Rgb colou
         return;
     }
     x.cairo_save(cr);
-    selectFont(font);
+    selectFont(x, cr, font);
     x.cairo_set_source_rgb(cr, channel(colour.red), channel(colour.green), channel(colour.blue));
     cairo_font_extents_t metrics = {};
     x.cairo_font_extents(cr, &metrics);
@@ -221,7 +221,7 @@ void Painter::fittedLines(const char* text, const Gui::FontDescription& font, Rg
     x.cairo_save(cr);
     x.cairo_rectangle(cr, rect.left, rect.top, rect.width(), rect.height());
     x.cairo_clip(cr);
-    selectFont(font);
+    selectFont(x, cr, font);
     x.cairo_set_source_rgb(cr, channel(colour.red), channel(colour.green), channel(colour.blue));
     cairo_font_extents_t metrics = {};
     x.cairo_font_extents(cr, &metrics);
@@ -242,6 +242,26 @@ void Painter::fittedLines(const char* text, const Gui::FontDescription& font, Rg
         start = end + 1;
     }
     x.cairo_restore(cr);
+}
+
+TextMeasure::TextMeasure(const XLibraries& libraries, const Gui::FontDescription& font)
+    : x(libraries), scratch(libraries.cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 1, 1)),
+      cr(libraries.cairo_create(scratch))
+{
+    Painter::selectFont(x, cr, font);
+}
+
+TextMeasure::~TextMeasure()
+{
+    x.cairo_destroy(cr);
+    x.cairo_surface_destroy(scratch);
+}
+
+double TextMeasure::width(const char* text)
+{
+    cairo_text_extents_t extents = {};
+    x.cairo_text_extents(cr, text != nullptr ? text : "", &extents);
+    return extents.x_advance;
 }
 
 } // namespace Sonarch::X11

@@ -17,6 +17,13 @@ struct Rgb
     unsigned char blue = 0;
 };
 
+// The colours of the plug-in's own menus and dialogs: a plain light face, black text, a blue
+// highlight with white text, grey frames.
+constexpr Rgb kFaceColour = {240, 240, 240};
+constexpr Rgb kTextColour = {0, 0, 0};
+constexpr Rgb kHighlightColour = {0, 120, 215};
+constexpr Rgb kHighlightTextColour = {255, 255, 255};
+
 // Decodes a PNG held in memory; null when the bytes are no PNG cairo can read. The caller destroys
 // the surface with cairo_surface_destroy.
 cairo_surface_t* decodePng(const XLibraries& x, const unsigned char* bytes, std::size_t size);
@@ -49,12 +56,32 @@ public:
     void fittedLines(const char* text, const Gui::FontDescription& font, Rgb colour,
                      const Gui::PixelRect& rect);
 
+    // Makes the font the context's own: its face, its weight, its cell height in pixels.
+    static void selectFont(const XLibraries& x, cairo_t* cr, const Gui::FontDescription& font);
+
 private:
-    void selectFont(const Gui::FontDescription& font);
     void showLine(const char* begin, const char* end, const Gui::PixelRect& rect, double baseline,
                   bool leftAligned, bool narrowToFit);
 
     const XLibraries& x;
+    cairo_t* cr;
+};
+
+// Widths of texts in a font, measured before anything is drawn (to size a menu or wrap a message).
+class TextMeasure
+{
+public:
+    TextMeasure(const XLibraries& libraries, const Gui::FontDescription& font);
+    ~TextMeasure();
+    TextMeasure(const TextMeasure&) = delete;
+    TextMeasure& operator=(const TextMeasure&) = delete;
+
+    // The advance of the text in pixels.
+    double width(const char* text);
+
+private:
+    const XLibraries& x;
+    cairo_surface_t* scratch;
     cairo_t* cr;
 };
 

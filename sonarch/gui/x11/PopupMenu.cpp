@@ -9,12 +9,7 @@ namespace Sonarch::X11
 namespace
 {
 
-// The colours of a plain light menu: grey face, darker frame, blue highlight.
-constexpr Rgb kFace = {240, 240, 240};
 constexpr Rgb kFrame = {151, 151, 151};
-constexpr Rgb kHighlight = {0, 120, 215};
-constexpr Rgb kText = {0, 0, 0};
-constexpr Rgb kHighlightText = {255, 255, 255};
 // Room for the check mark left of the texts, and after them.
 constexpr int kTextLeft = 22;
 constexpr int kTextRightMargin = 16;
@@ -32,21 +27,13 @@ PopupMenu::PopupMenu(const XLibraries& libraries, Display* displayIn, int rootX,
     {
         rows.push_back({item.command, item.text != nullptr ? item.text : ""});
     }
-    // The widest text sets the width, measured on a scratch surface.
-    cairo_surface_t* scratch = x.cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 1, 1);
-    cairo_t* measure = x.cairo_create(scratch);
-    x.cairo_select_font_face(measure, font.faceName, CAIRO_FONT_SLANT_NORMAL,
-                             CAIRO_FONT_WEIGHT_NORMAL);
-    x.cairo_set_font_size(measure, kMenuFontHeight / 1.15);
+    // The widest text sets the width.
+    TextMeasure measure(x, font);
     double widest = 0.0;
     for (const Row& row : rows)
     {
-        cairo_text_extents_t extents = {};
-        x.cairo_text_extents(measure, row.text.c_str(), &extents);
-        widest = std::max(widest, extents.x_advance);
+        widest = std::max(widest, measure.width(row.text.c_str()));
     }
-    x.cairo_destroy(measure);
-    x.cairo_surface_destroy(scratch);
     width = std::max(minimumWidth, kTextLeft + static_cast<int>(widest) + kTextRightMargin);
     height = std::max(1, static_cast<int>(rows.size()) * kRowHeight + 2);
 
@@ -158,16 +145,16 @@ void PopupMenu::paint()
     }
     cairo_t* cr = x.cairo_create(surface);
     Painter painter(x, cr);
-    painter.fill({0, 0, width, height}, kFace);
+    painter.fill({0, 0, width, height}, kFaceColour);
     for (std::size_t i = 0; i < rows.size(); ++i)
     {
         const int top = 1 + static_cast<int>(i) * kRowHeight;
         const bool lit = static_cast<int>(i) == highlighted;
         if (lit)
         {
-            painter.fill({1, top, width - 1, top + kRowHeight}, kHighlight);
+            painter.fill({1, top, width - 1, top + kRowHeight}, kHighlightColour);
         }
-        const Rgb ink = lit ? kHighlightText : kText;
+        const Rgb ink = lit ? kHighlightTextColour : kTextColour;
         if (rows[i].command == checkedCommand)
         {
             painter.disc(kTextLeft / 2.0, top + kRowHeight / 2.0, 3.0, ink);
