@@ -1,6 +1,8 @@
 // The panel's controls, positions, defaults and item texts.
 #include "instrument/TavrelPanel.h"
 
+#include "sonarch/parameters/BankInterface.h"
+
 namespace TavrelPanel
 {
 namespace
@@ -170,6 +172,21 @@ static_assert(countOf(kChannels) == 16 && countOf(kWaveforms) == 26 && countOf(k
 const std::array<Control, kControlCount>& controls()
 {
     return kControls;
+}
+
+bool buildControls(Sonarch::Parameters::BankInterface& bank,
+                   const std::function<bool(const Control& entry, int index)>& make)
+{
+    const int parameterCount = bank.getParameterCount();
+    for (const Control& entry : kControls)
+    {
+        const int index = bank.findParameter(entry.shortName);
+        if (index < 0 || index >= parameterCount || !make(entry, index))
+        {
+            return false;
+        }
+    }
+    return true;
 }
 
 } // namespace TavrelPanel

@@ -96,46 +96,46 @@ bool TavrelView::createControls()
     const Sonarch::Gui::StripLayout switchFrames(Sonarch::Gui::SwitchModel::kFrameCount,
                                                  surfaceWidth(x, images[kSwitch]),
                                                  surfaceHeight(x, images[kSwitch]));
-    const int parameterCount = bank->getParameterCount();
-    for (const TavrelPanel::Control& entry : TavrelPanel::controls())
+    const bool built = TavrelPanel::buildControls(
+        *bank,
+        [&](const TavrelPanel::Control& entry, int index)
+        {
+            const PixelRect place = {entry.x, entry.y, entry.x + entry.width,
+                                     entry.y + entry.height};
+            std::unique_ptr<Control> control;
+            switch (entry.kind)
+            {
+            case TavrelPanel::Kind::Switch:
+                control = std::make_unique<TwoWaySwitch>(index, place, images[kSwitch],
+                                                         switchFrames, entry.defaultValue);
+                break;
+            case TavrelPanel::Kind::DropDown:
+                control = std::make_unique<DropDownBox>(index, place, entry.items, entry.itemCount,
+                                                        dropDownFont, kDropDownColour);
+                break;
+            case TavrelPanel::Kind::Knob:
+                control = std::make_unique<Knob>(index, place, images[kKnob], knobFrames,
+                                                 entry.defaultValue);
+                break;
+            case TavrelPanel::Kind::HorizontalSlider:
+            case TavrelPanel::Kind::VerticalSlider:
+            {
+                const bool across = entry.kind == TavrelPanel::Kind::HorizontalSlider;
+                cairo_surface_t* thumb = across ? images[kUprightThumb] : images[kFlatThumb];
+                control = std::make_unique<Slider>(
+                    index, place, thumb, surfaceWidth(x, thumb), surfaceHeight(x, thumb),
+                    across ? Sonarch::Gui::SliderOrientation::Horizontal
+                           : Sonarch::Gui::SliderOrientation::Vertical,
+                    entry.defaultValue);
+                break;
+            }
+            }
+            addControl(std::move(control));
+            return true;
+        });
+    if (!built)
     {
-        const int index = bank->findParameter(entry.shortName);
-        if (index < 0 || index >= parameterCount)
-        {
-            return false;
-        }
-        const PixelRect place = {entry.x, entry.y, entry.x + entry.width, entry.y + entry.height};
-        std::unique_ptr<Control> control;
-        switch (entry.kind)
-        {
-        case TavrelPanel::Kind::Switch:
-            control = std::make_unique<TwoWaySwitch>(index, place, images[kSwitch], switchFrames,
-                                                     entry.defaultValue);
-            break;
-        case TavrelPanel::Kind::DropDown:
-            control = std::make_unique<DropDownBox>(index, place, entry.items, entry.itemCount,
-                                                    dropDownFont, kDropDownColour);
-            break;
-        case TavrelPanel::Kind::Knob:
-            control =
-                std::make_unique<Knob>(index, place, images[kKnob], knobFrames, entry.defaultValue);
-            break;
-        case TavrelPanel::Kind::HorizontalSlider:
-        case TavrelPanel::Kind::VerticalSlider:
-        {
-            cairo_surface_t* thumb = entry.kind == TavrelPanel::Kind::HorizontalSlider
-                                         ? images[kUprightThumb]
-                                         : images[kFlatThumb];
-            control = std::make_unique<Slider>(index, place, thumb, surfaceWidth(x, thumb),
-                                               surfaceHeight(x, thumb),
-                                               entry.kind == TavrelPanel::Kind::HorizontalSlider
-                                                   ? Sonarch::Gui::SliderOrientation::Horizontal
-                                                   : Sonarch::Gui::SliderOrientation::Vertical,
-                                               entry.defaultValue);
-            break;
-        }
-        }
-        addControl(std::move(control));
+        return false;
     }
     setStatusLine({TavrelPanel::kStatusX, TavrelPanel::kStatusY,
                    TavrelPanel::kStatusX + TavrelPanel::kStatusWidth,
