@@ -319,6 +319,19 @@ void checkHostValueShown(HostSession& session)
     session.dispatch(effEditIdle);
     XSync(display, False);
     CHECK(pixels(knob.x, knob.y, knob.width, knob.height) != before);
+
+    // Resting on the knob shows its text in the status line after 200 ms; leaving it clears it.
+    using TavrelPanel::kStatusX, TavrelPanel::kStatusY, TavrelPanel::kStatusWidth,
+        TavrelPanel::kStatusHeight;
+    const auto empty = pixels(kStatusX, kStatusY, kStatusWidth, kStatusHeight);
+    moveTo(session, knob.x + 10, knob.y + 10);
+    moveTo(session, knob.x + 12, knob.y + 12);
+    CHECK(pixels(kStatusX, kStatusY, kStatusWidth, kStatusHeight) == empty);
+    pump(session, 300);
+    CHECK(pixels(kStatusX, kStatusY, kStatusWidth, kStatusHeight) != empty);
+    moveTo(session, 5, 400);
+    pump(session);
+    CHECK(pixels(kStatusX, kStatusY, kStatusWidth, kStatusHeight) == empty);
 }
 
 // Sends a controller (74 unless named) and tells whether it moved the cutoff.
@@ -470,6 +483,15 @@ void checkLifecycle(HostSession& session)
     }
     stop.store(true);
     audio.join();
+    // The host destroys its window under the open panel, then closes the editor.
+    XDestroyWindow(display, host);
+    pump(session);
+    session.dispatch(effEditClose);
+    host = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, TavrelPanel::kWidth,
+                               TavrelPanel::kHeight, 0, 0, 0);
+    XMapWindow(display, host);
+    XSync(display, False);
+    openEditor(session);
     session.dispatch(effEditClose);
 }
 
