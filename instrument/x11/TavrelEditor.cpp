@@ -5,34 +5,11 @@
 #include "instrument/TavrelPanel.h"
 #include "instrument/resources/ResourceIds.h"
 #include "instrument/x11/EmbeddedFiles.h"
+#include "sonarch/gui/PngHeader.h"
 #include "sonarch/midi/MidiLearn.h"
 #include "sonarch/parameters/BankInterface.h"
 
 #include <cstdint>
-#include <cstring>
-
-namespace
-{
-
-// The width and height in a PNG's header (big-endian at bytes 16 and 20); false without one.
-bool pngSize(const EmbeddedFile* file, int& width, int& height)
-{
-    static const unsigned char kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
-    if (file == nullptr || file->size < 24 || std::memcmp(file->bytes, kSignature, 8) != 0)
-    {
-        return false;
-    }
-    auto bigEndian = [file](std::size_t at)
-    {
-        return (std::uint32_t{file->bytes[at]} << 24) | (std::uint32_t{file->bytes[at + 1]} << 16) |
-               (std::uint32_t{file->bytes[at + 2]} << 8) | file->bytes[at + 3];
-    };
-    width = static_cast<int>(bigEndian(16) & 0x7fff);
-    height = static_cast<int>(bigEndian(20) & 0x7fff);
-    return true;
-}
-
-} // namespace
 
 TavrelEditor::TavrelEditor(AudioEffect*, Sonarch::Parameters::BankInterface* bankIn,
                            Sonarch::Midi::MidiLearn* midiLearnIn)
@@ -41,7 +18,8 @@ TavrelEditor::TavrelEditor(AudioEffect*, Sonarch::Parameters::BankInterface* ban
     int width = TavrelPanel::kWidth;
     int height = TavrelPanel::kHeight;
     const EditorImage* panel = findEditorImage(TAVREL_IMAGE_PANEL);
-    if (panel == nullptr || !pngSize(findEmbeddedFile(panel->fileName), width, height))
+    const EmbeddedFile* file = panel != nullptr ? findEmbeddedFile(panel->fileName) : nullptr;
+    if (file == nullptr || !Sonarch::Gui::pngHeaderSize(file->bytes, file->size, width, height))
     {
         width = TavrelPanel::kWidth;
         height = TavrelPanel::kHeight;
