@@ -17,6 +17,46 @@ if(TARGET tavrel_tests)
 endif()
 
 if(NOT WIN32)
+    if(TARGET tavrel_editor AND TARGET tavrel-hostcheck)
+        target_compile_definitions(tavrel-hostcheck PRIVATE TAVREL_X11_EDITOR)
+    endif()
+    # The Linux editor's check under Xvfb, and its two headless runs: without the desktop's
+    # libraries (a preloaded dlopen that refuses them) and without a display.
+    find_library(TAVREL_XTST_LIBRARY Xtst)
+    find_path(TAVREL_XTST_INCLUDE X11/extensions/XTest.h)
+    find_program(TAVREL_XVFB_RUN xvfb-run)
+    # Not in the sanitizer trees: the preloaded dlopen cannot come before their runtimes, and
+    # fontconfig's caches, which live until the process ends, read as leaks.
+    if(TARGET tavrel_tests AND TARGET tavrel_editor AND TAVREL_XTST_LIBRARY AND TAVREL_XTST_INCLUDE
+       AND NOT TAVREL_SANITIZE AND NOT TAVREL_TSAN AND NOT TAVREL_FUZZ)
+        find_package(X11 REQUIRED)
+        find_library(TAVREL_CAIRO_LIBRARY cairo REQUIRED)
+        add_executable(tavrel-x11check ${PROJECT_SOURCE_DIR}/tests/instrument/x11/X11EditorCheck.cpp
+            ${PROJECT_SOURCE_DIR}/tests/host/HostSession.cpp
+            ${PROJECT_SOURCE_DIR}/tests/host/CheckHarness.cpp
+            ${PROJECT_SOURCE_DIR}/tests/support/ParameterTable.cpp)
+        target_link_libraries(tavrel-x11check PRIVATE tavrel_instrument tavrel_renderlib
+            tavrel_source_root ${X11_LIBRARIES} ${TAVREL_XTST_LIBRARY} ${TAVREL_CAIRO_LIBRARY})
+        add_library(tavrel_no_desktop_libraries MODULE
+            ${PROJECT_SOURCE_DIR}/tests/instrument/x11/NoDesktopLibraries.cpp)
+        target_link_libraries(tavrel_no_desktop_libraries PRIVATE tavrel_options ${CMAKE_DL_LIBS})
+        set(tavrel_artifacts ${CMAKE_BINARY_DIR}/artifacts)
+        file(MAKE_DIRECTORY ${tavrel_artifacts})
+        # The headless runs open the editor in a window id that names no window: with a display
+        # (the X error fails the open), without the libraries, and without a display.
+        add_test(NAME x11_editor_without_display COMMAND ${CMAKE_COMMAND} -E env --unset=DISPLAY
+            $<TARGET_FILE:tavrel-x11check> --headless $<TARGET_FILE:tavrel_plugin>)
+        if(TAVREL_XVFB_RUN)
+            set(tavrel_xvfb ${TAVREL_XVFB_RUN} -a -s "-screen 0 1280x1024x24")
+            add_test(NAME x11_editor COMMAND ${tavrel_xvfb}
+                $<TARGET_FILE:tavrel-x11check> $<TARGET_FILE:tavrel_plugin> ${tavrel_artifacts})
+            add_test(NAME x11_editor_bad_window COMMAND ${tavrel_xvfb}
+                $<TARGET_FILE:tavrel-x11check> --headless $<TARGET_FILE:tavrel_plugin>)
+            add_test(NAME x11_editor_without_libraries COMMAND ${tavrel_xvfb} ${CMAKE_COMMAND} -E env
+                LD_PRELOAD=$<TARGET_FILE:tavrel_no_desktop_libraries>
+                $<TARGET_FILE:tavrel-x11check> --headless $<TARGET_FILE:tavrel_plugin>)
+        endif()
+    endif()
     return()
 endif()
 

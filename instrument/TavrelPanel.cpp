@@ -5,6 +5,7 @@
 #include "components/Lfo.h"
 #include "components/WaveData.h"
 #include "parameters/ModulationSources.h"
+#include "sonarch/parameters/BankInterface.h"
 
 namespace TavrelPanel
 {
@@ -166,6 +167,21 @@ static_assert(kWaveCount == 26 && kModulationSourceCount == 5 && Filter::kTypeCo
 const std::array<Control, kControlCount>& controls()
 {
     return kControls;
+}
+
+bool buildControls(Sonarch::Parameters::BankInterface& bank,
+                   const std::function<bool(const Control& entry, int index)>& make)
+{
+    const int parameterCount = bank.getParameterCount();
+    for (const Control& entry : kControls)
+    {
+        const int index = bank.findParameter(entry.shortName);
+        if (index < 0 || index >= parameterCount || !make(entry, index))
+        {
+            return false;
+        }
+    }
+    return true;
 }
 
 } // namespace TavrelPanel

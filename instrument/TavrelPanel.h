@@ -5,6 +5,12 @@
 #pragma once
 
 #include <array>
+#include <functional>
+
+namespace Sonarch::Parameters
+{
+class BankInterface;
+}
 
 namespace TavrelPanel
 {
@@ -40,6 +46,13 @@ constexpr int kControlCount = 97;
 
 // In creation order: the switches, the drop-down boxes, the knobs, the sliders.
 const std::array<Control, kControlCount>& controls();
+
+// Builds a panel from the table, the same on every platform: for each entry in creation order,
+// the parameter's index by its short name (findParameter), then make(entry, index), the
+// platform's control. The first entry whose parameter is missing, or whose control make could
+// not create (false), ends the building: no further control is made, and the result is false.
+bool buildControls(Sonarch::Parameters::BankInterface& bank,
+                   const std::function<bool(const Control& entry, int index)>& make);
 
 // The status line in the title bar, and the corner that opens the main menu.
 constexpr int kStatusX = 625;

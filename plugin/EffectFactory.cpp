@@ -7,6 +7,8 @@
 #ifdef _WIN32
 #include "instrument/win32/TavrelEditor.h"
 #include "sonarch/gui/win32/Window.h"
+#elif defined(TAVREL_X11_EDITOR)
+#include "instrument/x11/TavrelEditor.h"
 #endif
 
 #include <memory>
@@ -39,11 +41,12 @@ AudioEffect* createEffectInstance(audioMasterCallback audioMaster)
     auto synthesizer = std::make_unique<TavrelSynth>();
     auto effect = std::make_unique<SynthEffect>(synthesizer.get(), audioMaster);
     synthesizer.release();
-#ifdef _WIN32
-    // The Windows builds carry the panel; setEditor sets effFlagsHasEditor to match.
+#if defined(_WIN32) || defined(TAVREL_X11_EDITOR)
+    // The panel; setEditor sets effFlagsHasEditor to match. Under X11 the editor touches no
+    // library of the desktop before its first open.
     effect->setEditor(new TavrelEditor(effect.get(), effect->getBank(), effect->getMidiLearn()));
 #else
-    // The Linux build has no editor: hosts show their own view of the parameters.
+    // Built without the X11 headers: hosts show their own view of the parameters.
     effect->setEditor(nullptr);
 #endif
     return effect.release();

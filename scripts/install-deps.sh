@@ -17,6 +17,7 @@ all_packages=(
     binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
     wine wine32:i386 wine64
     xvfb xauth
+    libx11-dev libcairo2-dev libxtst-dev zenity
     amsynth
 )
 

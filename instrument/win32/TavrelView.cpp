@@ -99,49 +99,44 @@ bool TavrelView::createControls(HINSTANCE instance)
     GpBitmap* uprightThumb = images.find(TAVREL_IMAGE_THUMB_UPRIGHT);
     GpBitmap* flatThumb = images.find(TAVREL_IMAGE_THUMB_FLAT);
     const auto dropDownFontHandle = static_cast<HFONT>(dropDownFont.font);
-    const int parameterCount = bank->getParameterCount();
-
-    for (const TavrelPanel::Control& place : TavrelPanel::controls())
-    {
-        const int index = bank->findParameter(place.shortName);
-        if (index < 0 || index >= parameterCount)
+    return TavrelPanel::buildControls(
+        *bank,
+        [&](const TavrelPanel::Control& place, int index)
         {
-            return false;
-        }
-        Control* control = nullptr;
-        switch (place.kind)
-        {
-        case TavrelPanel::Kind::Switch:
-            control = TwoWaySwitch::create(switchStrip, index, background, place.defaultValue,
-                                           place.x, place.y, hwnd, instance);
-            break;
-        case TavrelPanel::Kind::DropDown:
-            control = DropDownBox::create(place.itemCount, index, background, place.items,
-                                          dropDownFontHandle, dropDownColour, place.x, place.y,
-                                          place.width, place.height, hwnd, instance);
-            break;
-        case TavrelPanel::Kind::Knob:
-            control = Knob::create(knobStrip, index, background, place.defaultValue, place.x,
-                                   place.y, hwnd, instance);
-            break;
-        case TavrelPanel::Kind::HorizontalSlider:
-            control = Slider::create(index, uprightThumb, background, SliderOrientation::Horizontal,
-                                     place.defaultValue, place.x, place.y, place.width,
-                                     place.height, hwnd, instance);
-            break;
-        case TavrelPanel::Kind::VerticalSlider:
-            control = Slider::create(index, flatThumb, background, SliderOrientation::Vertical,
-                                     place.defaultValue, place.x, place.y, place.width,
-                                     place.height, hwnd, instance);
-            break;
-        }
-        if (control == nullptr)
-        {
-            return false;
-        }
-        registerControl(control);
-    }
-    return true;
+            Control* control = nullptr;
+            switch (place.kind)
+            {
+            case TavrelPanel::Kind::Switch:
+                control = TwoWaySwitch::create(switchStrip, index, background, place.defaultValue,
+                                               place.x, place.y, hwnd, instance);
+                break;
+            case TavrelPanel::Kind::DropDown:
+                control = DropDownBox::create(place.itemCount, index, background, place.items,
+                                              dropDownFontHandle, dropDownColour, place.x, place.y,
+                                              place.width, place.height, hwnd, instance);
+                break;
+            case TavrelPanel::Kind::Knob:
+                control = Knob::create(knobStrip, index, background, place.defaultValue, place.x,
+                                       place.y, hwnd, instance);
+                break;
+            case TavrelPanel::Kind::HorizontalSlider:
+                control = Slider::create(index, uprightThumb, background,
+                                         SliderOrientation::Horizontal, place.defaultValue, place.x,
+                                         place.y, place.width, place.height, hwnd, instance);
+                break;
+            case TavrelPanel::Kind::VerticalSlider:
+                control = Slider::create(index, flatThumb, background, SliderOrientation::Vertical,
+                                         place.defaultValue, place.x, place.y, place.width,
+                                         place.height, hwnd, instance);
+                break;
+            }
+            if (control == nullptr)
+            {
+                return false;
+            }
+            registerControl(control);
+            return true;
+        });
 }
 
 void TavrelView::onDestroy()

@@ -108,6 +108,19 @@ public:
         pendingParameters.push_back(index);
     }
 
+    // A platform without a queue to post notices through takes them here instead, on the view's
+    // thread: every parameter whose notice is pending arrives now, as parameterChangedElsewhere.
+    void collectNotices()
+    {
+        for (int index = 0; index < kMaxIndexes; ++index)
+        {
+            if (noticePending[static_cast<std::size_t>(index)].load())
+            {
+                parameterChangedElsewhere(index);
+            }
+        }
+    }
+
     // A change notice could not be delivered (the window's message queue was full): the next
     // tick refreshes everything. Any thread.
     void noteLostNotification() { lostNotification.store(true); }

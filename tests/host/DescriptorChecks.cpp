@@ -54,8 +54,9 @@ void checkIdentity(HostSession& session)
     CHECK(effect->getParameter != nullptr);
     CHECK(effect->object != nullptr);
 
-    // Replacing, chunks and synth; the Windows builds have the editor, the Linux build none.
-#ifdef _WIN32
+    // Replacing, chunks and synth; the editor where the build has one (Windows, and Linux built
+    // with the X11 headers).
+#if defined(_WIN32) || defined(TAVREL_X11_EDITOR)
     constexpr bool hasEditor = true;
 #else
     constexpr bool hasEditor = false;
@@ -104,6 +105,8 @@ void checkIdentity(HostSession& session)
         CHECK(session.dispatch(effEditGetRect, 0, 0, &rect) == 1);
         CHECK(rect != nullptr && rect->right - rect->left == 816 &&
               rect->bottom - rect->top == 789);
+        // No parent window, no editor.
+        CHECK(session.dispatch(effEditOpen) == 0);
     }
     else
     {

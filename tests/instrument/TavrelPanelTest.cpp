@@ -156,3 +156,24 @@ TEST_F(TavrelPanelTest, TheBendRangeKnobsRestoreTwoSemitones)
 }
 
 } // namespace
+
+// Every platform builds from the table through buildControls: each entry in creation order with
+// its parameter's index, and the first refusal ends the building.
+TEST_F(TavrelPanelTest, BuildingVisitsTheTableInOrderAndStopsAtTheFirstRefusal)
+{
+    const auto& table = TavrelPanel::controls();
+    for (const std::size_t refusedAt : {table.size(), std::size_t{0}, std::size_t{40}})
+    {
+        std::size_t calls = 0;
+        const bool built =
+            TavrelPanel::buildControls(*bank,
+                                       [&](const TavrelPanel::Control& entry, int index)
+                                       {
+                                           EXPECT_EQ(&entry, &table[calls]);
+                                           EXPECT_EQ(index, bank->findParameter(entry.shortName));
+                                           return calls++ != refusedAt;
+                                       });
+        EXPECT_EQ(built, refusedAt == table.size());
+        EXPECT_EQ(calls, std::min(refusedAt + 1, table.size()));
+    }
+}

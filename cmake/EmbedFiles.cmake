@@ -1,0 +1,20 @@
+# Writes a C++ source that carries files as byte arrays, for the Linux editor's images.
+#   cmake -DOUTPUT=file.cpp -DHEADER=include/path.h -DFILES="a.png;b.png" -P EmbedFiles.cmake
+# Each file becomes an EmbeddedFile entry named after its file name, in the order given.
+set(body "// Generated from the editor's images by cmake/EmbedFiles.cmake; do not edit.\n")
+string(APPEND body "#include \"${HEADER}\"\n\nnamespace\n{\n")
+set(entries "")
+set(number 0)
+foreach(file IN LISTS FILES)
+    file(READ ${file} hex HEX)
+    string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," bytes "${hex}")
+    string(REGEX REPLACE "(0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,)" "\\1\n" bytes "${bytes}")
+    get_filename_component(name ${file} NAME)
+    string(APPEND body "const unsigned char kFile${number}[] = {\n${bytes}};\n")
+    string(APPEND entries "    {\"${name}\", kFile${number}, sizeof(kFile${number})},\n")
+    math(EXPR number "${number} + 1")
+endforeach()
+string(APPEND body "} // namespace\n\nconst EmbeddedFile kEmbeddedFiles[] = {\n${entries}};\n")
+string(APPEND body "const int kEmbeddedFileCount = ${number};\n")
+file(WRITE ${OUTPUT}.new "${body}")
+file(COPY_FILE ${OUTPUT}.new ${OUTPUT} ONLY_IF_DIFFERENT)

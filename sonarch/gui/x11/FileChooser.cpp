@@ -1,0 +1,160 @@
+// The desktop's file chooser as a child process.
+#include "sonarch/gui/x11/FileChooser.h"
+
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <fcntl.h>
+#include <spawn.h>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+extern char** environ;
+
+namespace Sonarch::X11
+{
+
+namespace
+{
+
+// Whether a program of that name lies on the PATH.
+bool onPath(const std::string& name)
+{
+    const char* pathVariable = std::getenv("PATH");
+    std::string paths = pathVariable != nullptr ? pathVariable : "/usr/bin:/bin";
+    std::size_t start = 0;
+    while (start <= paths.size())
+    {
+        const std::size_t end = paths.find(':', start);
+        const std::string folder =
+            paths.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        if (!folder.empty() && access((folder + "/" + name).c_str(), X_OK) == 0)
+        {
+            return true;
+        }
+        if (end == std::string::npos)
+        {
+            break;
+        }
+        start = end + 1;
+    }
+    return false;
+}
+
+} // namespace
+
+FileChooser::~FileChooser()
+{
+    if (child > 0)
+    {
+        kill(child, SIGTERM);
+        waitpid(child, nullptr, 0);
+    }
+    if (output >= 0)
+    {
+        close(output);
+    }
+}
+
+bool FileChooser::start(const char* title, const char* pattern)
+{
+    if (child > 0)
+    {
+        return false;
+    }
+    path.clear();
+    std::vector<std::string> arguments;
+    const char* own = std::getenv("TAVREL_FILE_CHOOSER");
+    if (own != nullptr && *own != '\0')
+    {
+        arguments = {own, title, pattern};
+    }
+    else if (onPath("zenity"))
+    {
+        arguments = {"zenity", "--file-selection", std::string("--title=") + title,
+                     std::string("--file-filter=") + pattern};
+    }
+    else if (onPath("kdialog"))
+    {
+        arguments = {"kdialog", "--title", title, "--getopenfilename", ".", pattern};
+    }
+    else
+    {
+        return false;
+    }
+    int pipeEnds[2] = {-1, -1};
+    if (pipe2(pipeEnds, O_CLOEXEC) != 0)
+    {
+        return false;
+    }
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDOUT_FILENO);
+    std::vector<char*> argv;
+    for (std::string& argument : arguments)
+    {
+        argv.push_back(argument.data());
+    }
+    argv.push_back(nullptr);
+    pid_t started = -1;
+    const int result = posix_spawnp(&started, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    close(pipeEnds[1]);
+    if (result != 0)
+    {
+        close(pipeEnds[0]);
+        return false;
+    }
+    fcntl(pipeEnds[0], F_SETFL, O_NONBLOCK);
+    child = started;
+    output = pipeEnds[0];
+    return true;
+}
+
+FileChooser::State FileChooser::poll()
+{
+    if (child <= 0)
+    {
+        return State::Cancelled;
+    }
+    char buffer[512];
+    for (;;)
+    {
+        const ssize_t count = read(output, buffer, sizeof(buffer));
+        if (count > 0)
+        {
+            path.append(buffer, static_cast<std::size_t>(count));
+            continue;
+        }
+        break;
+    }
+    int status = 0;
+    const pid_t ended = waitpid(child, &status, WNOHANG);
+    if (ended == 0)
+    {
+        return State::Running;
+    }
+    // The rest of the output after the program's end.
+    for (;;)
+    {
+        const ssize_t count = read(output, buffer, sizeof(buffer));
+        if (count <= 0)
+        {
+            break;
+        }
+        path.append(buffer, static_cast<std::size_t>(count));
+    }
+    close(output);
+    output = -1;
+    child = -1;
+    while (!path.empty() && (path.back() == '\n' || path.back() == '\r'))
+    {
+        path.pop_back();
+    }
+    const bool chosen = ended > 0 && WIFEXITED(status) && WEXITSTATUS(status) == 0 && !path.empty();
+    return chosen ? State::Chosen : State::Cancelled;
+}
+
+} // namespace Sonarch::X11
