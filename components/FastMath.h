@@ -3,6 +3,7 @@
 
 #include <bit>
 #include <cstdint>
+#include <type_traits>
 
 #include "components/Lanes.h"
 
@@ -26,7 +27,14 @@ inline T fastExp2(T x)
     const auto whole = truncateToInt(magnitude);
     const T f = magnitude - toFloat(whole);
     const T result = (T(kFastExp2Third) * f * (f + T(2.0f)) + T(1.0f)) * powerOfTwo(whole);
-    return select(negative, T(1.0f) / result, result);
+    if constexpr (std::is_same_v<T, float>)
+    {
+        return negative ? 1.0f / result : result; // one value: divide only when needed
+    }
+    else
+    {
+        return select(negative, T(1.0f) / result, result);
+    }
 }
 
 // The float used where a value is divided by 12 (semitones to octaves).

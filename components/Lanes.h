@@ -219,14 +219,10 @@ struct IntLanes
     std::int32_t lane[4];
     IntLanes() = default;
     explicit IntLanes(std::int32_t value) : lane{value, value, value, value} {}
+    IntLanes(std::int32_t a, std::int32_t b, std::int32_t c, std::int32_t d) : lane{a, b, c, d} {}
     static IntLanes make(std::int32_t a, std::int32_t b, std::int32_t c, std::int32_t d)
     {
-        IntLanes r;
-        r.lane[0] = a;
-        r.lane[1] = b;
-        r.lane[2] = c;
-        r.lane[3] = d;
-        return r;
+        return IntLanes(a, b, c, d);
     }
     void store(std::int32_t* to) const
     {
@@ -242,15 +238,8 @@ struct FloatLanes
     float lane[4];
     FloatLanes() = default;
     explicit FloatLanes(float value) : lane{value, value, value, value} {}
-    static FloatLanes make(float a, float b, float c, float d)
-    {
-        FloatLanes r;
-        r.lane[0] = a;
-        r.lane[1] = b;
-        r.lane[2] = c;
-        r.lane[3] = d;
-        return r;
-    }
+    FloatLanes(float a, float b, float c, float d) : lane{a, b, c, d} {}
+    static FloatLanes make(float a, float b, float c, float d) { return FloatLanes(a, b, c, d); }
     static FloatLanes load(const float* from) { return make(from[0], from[1], from[2], from[3]); }
     void store(float* to) const
     {
