@@ -5,6 +5,10 @@ target_compile_options(tavrel_options INTERFACE
     -Wall -Wextra -Wshadow -Wdouble-promotion
     $<$<BOOL:${TAVREL_WERROR}>:-Werror>)
 
+# No fused multiply-add: every target rounds each product and sum on its own, so that the renders
+# of x86 and ARM builds agree (GCC would contract a * b + c on aarch64 in GNU modes).
+target_compile_options(tavrel_options INTERFACE -ffp-contract=off)
+
 # 32-bit x86 rounds with SSE2 like the 64-bit builds, never with the x87 unit.
 if(CMAKE_SYSTEM_PROCESSOR MATCHES "i[3-6]86")
     target_compile_options(tavrel_options INTERFACE -msse2 -mfpmath=sse)

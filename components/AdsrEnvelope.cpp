@@ -3,13 +3,12 @@
 
 #include "base/SampleRate.h"
 #include "components/FastMath.h"
+#include "components/Lanes.h"
 
 #include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstdint>
-
-#include <emmintrin.h>
 
 namespace
 {
@@ -27,6 +26,18 @@ constexpr float kReleaseTarget = 1.0f + std::bit_cast<float>(std::uint32_t{0xBF1
 // Stored levels of the values 0 and 1.
 constexpr float kStoredZero = 1.0f;
 constexpr float kStoredOne = 2.0f;
+
+// One sample of the decay toward the sustain level, for one envelope (float) or four side by side
+// (FloatLanes). Near the sustain level the step falls below the float resolution of the stored
+// level (1.2e-7 between 1 and 2) and the level would hold short of it, by up to 0.06 for 10 s at
+// 96 kHz; a step that no longer moves the level lands on the target.
+template <class T>
+inline T stepDecay(T& stored, T aim, T k, T gain)
+{
+    const T next = stored + (aim - stored) * k;
+    stored = select(next == stored, aim, next);
+    return (stored - T(kStoredZero)) * gain;
+}
 
 // 1 / 127 as the float the velocity is scaled by.
 constexpr float kVelocityScale = 0.007874016f;
@@ -226,12 +237,7 @@ int AdsrEnvelope::processDecaySustain(int first, int count)
     const float gain = velocityGain;
     for (int i = first; i < count; ++i)
     {
-        // Near the sustain level the step falls below the float resolution of the stored level
-        // (1.2e-7 between 1 and 2) and the level would hold short of it, by up to 0.06 for 10 s
-        // at 96 kHz; a step that no longer moves the level lands on the target.
-        const float next = stored + (aim - stored) * k;
-        stored = next == stored ? aim : next;
-        output[i] = (stored - kStoredZero) * gain;
+        output[i] = stepDecay(stored, aim, k, gain);
         if (stored == aim && aim + (aim - aim) * k == aim)
         {
             // On the sustain level with a step that keeps it there (any finite coefficient):
@@ -293,69 +299,58 @@ int AdsrEnvelope::processIdle(int first, int count)
     return count;
 }
 
-namespace
+AdsrEnvelope::DecayLane AdsrEnvelope::loadDecayLane()
 {
+    return {output, level, coefficient, target, velocityGain};
+}
 
-// One envelope's share of a four-lane decay loop.
-struct DecayLane
+void AdsrEnvelope::storeDecayLane(const DecayLane& lane)
 {
-    float* out;
-    float level;
-    float coefficient;
-    float target;
-    float gain;
-};
+    level = lane.level;
+}
 
 // processDecaySustain for four envelopes side by side, one per vector lane: each lane performs the
 // scalar loop's operations in the same order, so its samples and final level equal the scalar
 // loop's bit for bit (a lane that reaches its sustain level keeps landing on it, as the scalar
 // loop's fill would give). Four samples at a time are written through a 4 x 4 transpose.
-void runDecayLanes(DecayLane* lanes, int count)
+void AdsrEnvelope::runDecayLanes(DecayLane* lanes, int count)
 {
-    __m128 stored = _mm_setr_ps(lanes[0].level, lanes[1].level, lanes[2].level, lanes[3].level);
-    const __m128 k = _mm_setr_ps(lanes[0].coefficient, lanes[1].coefficient, lanes[2].coefficient,
-                                 lanes[3].coefficient);
-    const __m128 aim =
-        _mm_setr_ps(lanes[0].target, lanes[1].target, lanes[2].target, lanes[3].target);
-    const __m128 gain = _mm_setr_ps(lanes[0].gain, lanes[1].gain, lanes[2].gain, lanes[3].gain);
-    const __m128 storedZero = _mm_set1_ps(kStoredZero);
-    auto step = [&]()
-    {
-        const __m128 next = _mm_add_ps(stored, _mm_mul_ps(_mm_sub_ps(aim, stored), k));
-        stored = selectLanes(_mm_cmpeq_ps(next, stored), aim, next);
-        return _mm_mul_ps(_mm_sub_ps(stored, storedZero), gain);
+    auto gatherField = [lanes](float DecayLane::*field) {
+        return FloatLanes::make(lanes[0].*field, lanes[1].*field, lanes[2].*field, lanes[3].*field);
     };
+    FloatLanes stored = gatherField(&DecayLane::level);
+    const FloatLanes k = gatherField(&DecayLane::coefficient);
+    const FloatLanes aim = gatherField(&DecayLane::target);
+    const FloatLanes gain = gatherField(&DecayLane::gain);
     int i = 0;
-    for (; i + 4 <= count; i += 4)
+    for (; i + kLanes <= count; i += kLanes)
     {
-        __m128 y0 = step();
-        __m128 y1 = step();
-        __m128 y2 = step();
-        __m128 y3 = step();
-        _MM_TRANSPOSE4_PS(y0, y1, y2, y3);
-        _mm_storeu_ps(lanes[0].out + i, y0);
-        _mm_storeu_ps(lanes[1].out + i, y1);
-        _mm_storeu_ps(lanes[2].out + i, y2);
-        _mm_storeu_ps(lanes[3].out + i, y3);
+        FloatLanes y0 = stepDecay(stored, aim, k, gain);
+        FloatLanes y1 = stepDecay(stored, aim, k, gain);
+        FloatLanes y2 = stepDecay(stored, aim, k, gain);
+        FloatLanes y3 = stepDecay(stored, aim, k, gain);
+        transpose(y0, y1, y2, y3);
+        y0.store(lanes[0].out + i);
+        y1.store(lanes[1].out + i);
+        y2.store(lanes[2].out + i);
+        y3.store(lanes[3].out + i);
     }
     for (; i < count; ++i)
     {
-        alignas(16) float samples[4];
-        _mm_store_ps(samples, step());
-        for (int lane = 0; lane < 4; ++lane)
+        float samples[kLanes];
+        stepDecay(stored, aim, k, gain).store(samples);
+        for (int lane = 0; lane < kLanes; ++lane)
         {
             lanes[lane].out[i] = samples[lane];
         }
     }
-    alignas(16) float levels[4];
-    _mm_store_ps(levels, stored);
-    for (int lane = 0; lane < 4; ++lane)
+    float levels[kLanes];
+    stored.store(levels);
+    for (int lane = 0; lane < kLanes; ++lane)
     {
         lanes[lane].level = levels[lane];
     }
 }
-
-} // namespace
 
 void AdsrEnvelope::processGroup(AdsrEnvelope* const* envelopes, int envelopeCount, int count)
 {
@@ -374,14 +369,12 @@ void AdsrEnvelope::processGroup(AdsrEnvelope* const* envelopes, int envelopeCoun
             DecayLane lanes[kGroupLanes];
             for (int lane = 0; lane < kGroupLanes; ++lane)
             {
-                AdsrEnvelope& envelope = *settling[std::min(lane, used - 1)];
-                lanes[lane] = {envelope.output, envelope.level, envelope.coefficient,
-                               envelope.target, envelope.velocityGain};
+                lanes[lane] = settling[std::min(lane, used - 1)]->loadDecayLane();
             }
             runDecayLanes(lanes, count);
             for (int lane = 0; lane < used; ++lane)
             {
-                settling[lane]->level = lanes[lane].level;
+                settling[lane]->storeDecayLane(lanes[lane]);
             }
         }
         used = 0;

@@ -103,6 +103,21 @@ private:
     // In the decay and sustain stage and not yet on the sustain level to stay.
     bool isSettling() const;
 
+    // One settling envelope's state as the group's vector loop takes it: its output buffer and
+    // the stored level, coefficient, target and gain of processDecaySustain. The loop changes
+    // only the level, which storeDecayLane hands back.
+    struct DecayLane
+    {
+        float* out;
+        float level;
+        float coefficient;
+        float target;
+        float gain;
+    };
+    DecayLane loadDecayLane();
+    void storeDecayLane(const DecayLane& lane);
+    static void runDecayLanes(DecayLane* lanes, int count);
+
     // Parameters
     AdsrTimeParameter attackTime;
     AdsrTimeParameter decayTime;

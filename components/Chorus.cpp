@@ -4,12 +4,11 @@
 #include "base/SampleRate.h"
 #include "components/DelayLine.h"
 #include "components/FastMath.h"
+#include "components/Lanes.h"
 #include "components/OnePole.h"
 
 #include <cstdint>
 #include <numbers>
-
-#include <emmintrin.h>
 
 namespace
 {
@@ -26,67 +25,23 @@ enum Index
 // Just below 1/176400: 44100 Hz gives a line of 4095 samples, 48000 Hz one of 4458.
 constexpr float kLinePerHz = 0.0000056689341f;
 
-// One channel's interpolated read at delaySamples behind writePos. The delay is at least 1
-// sample: the sample at writePos has not been written yet this step, so a shorter delay would
-// reach back a whole line instead of to the newest sample.
-inline float readLine(const float* line, int lineLength, int writePos, float delaySamples)
+// One channel's interpolated read at a tap. The delay is at least 1 sample: the sample at the
+// write position has not been written yet this step, so a shorter delay would reach back a whole
+// line instead of to the newest sample.
+template <class T>
+inline T readLine(const float* line, const LineTapOf<T>& tap)
 {
-    const LineTap tap = tapLine(writePos, delaySamples, 1.0f, lineLength);
-    const float a = line[tap.index];
-    const float b = line[tap.next];
-    return a + (b - a) * tap.fraction + kAntiDenormal;
+    const T a = gather(line, tap.index);
+    const T b = gather(line, tap.next);
+    return a + (b - a) * tap.fraction + T(kAntiDenormal);
 }
 
-// tapLine for the four samples from writePos on (the write position moving one sample each, with
-// its wrap), with the shortest delay 1; farEnough when every delay is at least 5 samples, so that
-// no read reaches a sample written by an earlier one of the four.
-struct LineTaps
+template <class T>
+inline LineTapOf<T> tapChorusLine(IntFor<T> writePosition, T delaySamples, int lineLength)
 {
-    __m128i index;
-    __m128i next;
-    __m128 fraction;
-    bool farEnough;
-};
-
-inline LineTaps tapLineLanes(int writePos, __m128 delaySamples, int lineLength)
-{
-    const __m128 shortest = _mm_set1_ps(1.0f);
-    const __m128 longest = _mm_set1_ps(static_cast<float>(lineLength - 1));
-    const __m128 atLeastShortest = _mm_cmpge_ps(delaySamples, shortest);
-    __m128 delay = selectLanes(atLeastShortest, delaySamples, shortest);
-    delay = selectLanes(_mm_and_ps(atLeastShortest, _mm_cmpgt_ps(delaySamples, longest)), longest,
-                        delay);
-    const bool farEnough = _mm_movemask_ps(_mm_cmpge_ps(delay, _mm_set1_ps(5.0f))) == 0xF;
-
-    const __m128i length = _mm_set1_epi32(lineLength);
-    __m128i positions = _mm_add_epi32(_mm_set1_epi32(writePos), _mm_setr_epi32(0, 1, 2, 3));
-    positions =
-        _mm_sub_epi32(positions, _mm_andnot_si128(_mm_cmplt_epi32(positions, length), length));
-    const __m128 position = _mm_sub_ps(_mm_cvtepi32_ps(positions), delay);
-    __m128i whole = _mm_cvttps_epi32(position);
-    // floor, also below zero: one down where truncation went up.
-    whole = _mm_add_epi32(whole, _mm_castps_si128(_mm_cmpgt_ps(_mm_cvtepi32_ps(whole), position)));
-    const __m128 fraction = _mm_sub_ps(position, _mm_cvtepi32_ps(whole));
-    const __m128i zero = _mm_setzero_si128();
-    whole = _mm_add_epi32(whole, _mm_and_si128(_mm_cmplt_epi32(whole, zero), length));
-    whole = _mm_andnot_si128(_mm_cmplt_epi32(whole, zero), whole);
-    __m128i next = _mm_add_epi32(whole, _mm_set1_epi32(1));
-    next = _mm_andnot_si128(_mm_cmpeq_epi32(next, length), next);
-    return {whole, next, fraction, farEnough};
+    return tapLine<T>(writePosition, delaySamples, 1.0f, lineLength);
 }
 
-// readLine for the four taps.
-inline __m128 readLineLanes(const float* line, const LineTaps& taps)
-{
-    alignas(16) std::int32_t at[4];
-    alignas(16) std::int32_t after[4];
-    _mm_store_si128(reinterpret_cast<__m128i*>(at), taps.index);
-    _mm_store_si128(reinterpret_cast<__m128i*>(after), taps.next);
-    const __m128 a = _mm_setr_ps(line[at[0]], line[at[1]], line[at[2]], line[at[3]]);
-    const __m128 b = _mm_setr_ps(line[after[0]], line[after[1]], line[after[2]], line[after[3]]);
-    return _mm_add_ps(_mm_add_ps(a, _mm_mul_ps(_mm_sub_ps(b, a), taps.fraction)),
-                      _mm_set1_ps(kAntiDenormal));
-}
 } // namespace
 
 Chorus::Chorus()
@@ -243,13 +198,13 @@ void Chorus::process(float** inputs, float** outputs, int count)
 
         const float dryLeft = inLeft[i];
         const float wetLeft =
-            readLine(left, lineLength, position, fastExp2(d * sineSample) * centre);
+            readLine(left, tapChorusLine(position, fastExp2(d * sineSample) * centre, lineLength));
         left[position] = fb * wetLeft + dryLeft;
         outLeft[i] = dryLeft + wetLeft * mixSample;
 
         const float dryRight = inRight[i];
-        const float wetRight =
-            readLine(right, lineLength, position, fastExp2(d * cosineSample) * centre);
+        const float wetRight = readLine(
+            right, tapChorusLine(position, fastExp2(d * cosineSample) * centre, lineLength));
         right[position] = fb * wetRight + dryRight;
         outRight[i] = dryRight + wetRight * mixSample;
 
@@ -283,15 +238,14 @@ void Chorus::process(float** inputs, float** outputs, int count)
         for (; j + 4 <= n; j += 4)
         {
             const int i = start + j;
-            const __m128 centre = _mm_loadu_ps(delaySamples + i);
-            const __m128 d = _mm_loadu_ps(depthOctaves + i);
-            const __m128 delayLeft =
-                _mm_mul_ps(fastExp2Lanes(_mm_mul_ps(d, _mm_loadu_ps(sines + j))), centre);
-            const __m128 delayRight =
-                _mm_mul_ps(fastExp2Lanes(_mm_mul_ps(d, _mm_loadu_ps(cosines + j))), centre);
-            const LineTaps tapsLeft = tapLineLanes(position, delayLeft, lineLength);
-            const LineTaps tapsRight = tapLineLanes(position, delayRight, lineLength);
-            if (!tapsLeft.farEnough || !tapsRight.farEnough)
+            const FloatLanes centre = FloatLanes::load(delaySamples + i);
+            const FloatLanes d = FloatLanes::load(depthOctaves + i);
+            const FloatLanes delayLeft = fastExp2(d * FloatLanes::load(sines + j)) * centre;
+            const FloatLanes delayRight = fastExp2(d * FloatLanes::load(cosines + j)) * centre;
+            // Every delay held at 5 samples or more (the line is far longer than 5 samples, so
+            // this is the same as asking it of the delays before they are held in the line).
+            const FloatLanes farEnough(5.0f);
+            if (!allLanes(delayLeft >= farEnough) || !allLanes(delayRight >= farEnough))
             {
                 for (int k = 0; k < 4; ++k)
                 {
@@ -299,18 +253,24 @@ void Chorus::process(float** inputs, float** outputs, int count)
                 }
                 continue;
             }
-            const __m128 wetLeft = readLineLanes(left, tapsLeft);
-            const __m128 wetRight = readLineLanes(right, tapsRight);
-            const __m128 mixLanes = _mm_loadu_ps(mixes + j);
-            const __m128 feedbackLanes = _mm_set1_ps(fb);
-            const __m128 dryLeft = _mm_loadu_ps(inLeft + i);
-            const __m128 dryRight = _mm_loadu_ps(inRight + i);
-            alignas(16) float intoLeft[4];
-            alignas(16) float intoRight[4];
-            _mm_store_ps(intoLeft, _mm_add_ps(_mm_mul_ps(feedbackLanes, wetLeft), dryLeft));
-            _mm_store_ps(intoRight, _mm_add_ps(_mm_mul_ps(feedbackLanes, wetRight), dryRight));
-            _mm_storeu_ps(outLeft + i, _mm_add_ps(dryLeft, _mm_mul_ps(wetLeft, mixLanes)));
-            _mm_storeu_ps(outRight + i, _mm_add_ps(dryRight, _mm_mul_ps(wetRight, mixLanes)));
+            // The four write positions from position on, with their wrap.
+            const IntLanes length(lineLength);
+            IntLanes positions = IntLanes(position) + IntLanes::make(0, 1, 2, 3);
+            positions = positions - select(positions < length, IntLanes(0), length);
+            const FloatLanes wetLeft =
+                readLine(left, tapChorusLine(positions, delayLeft, lineLength));
+            const FloatLanes wetRight =
+                readLine(right, tapChorusLine(positions, delayRight, lineLength));
+            const FloatLanes mixLanes = FloatLanes::load(mixes + j);
+            const FloatLanes feedbackLanes(fb);
+            const FloatLanes dryLeft = FloatLanes::load(inLeft + i);
+            const FloatLanes dryRight = FloatLanes::load(inRight + i);
+            float intoLeft[4];
+            float intoRight[4];
+            (feedbackLanes * wetLeft + dryLeft).store(intoLeft);
+            (feedbackLanes * wetRight + dryRight).store(intoRight);
+            (dryLeft + wetLeft * mixLanes).store(outLeft + i);
+            (dryRight + wetRight * mixLanes).store(outRight + i);
             for (int k = 0; k < 4; ++k)
             {
                 left[position] = intoLeft[k];

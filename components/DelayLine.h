@@ -1,44 +1,44 @@
 // Reading and clearing the circular delay lines of the chorus and the delay.
 #pragma once
 
+#include "components/Lanes.h"
+
 // Where a read delaySamples behind the write position falls: the sample at index, the one after it
-// (next, wrapping) and the fraction of the way between them.
-struct LineTap
+// (next, wrapping) and the fraction of the way between them. T is float or FloatLanes.
+template <class T>
+struct LineTapOf
 {
-    int index;
-    int next;
-    float fraction;
+    IntFor<T> index;
+    IntFor<T> next;
+    T fraction;
 };
+
+using LineTap = LineTapOf<float>;
 
 // The delay is held inside shortestSamples .. lineLength - 1 (NaN reads at the shortest): the line
 // holds no older sample, and a whole line back would wrap onto the newest one. The position is
 // floored before it is wrapped, so the rounding is the same on both sides of the wrap and the
 // fraction keeps the resolution of the unwrapped position (adding the length first would coarsen
 // it near the line's end).
-inline LineTap tapLine(int writePosition, float delaySamples, float shortestSamples, int lineLength)
+template <class T>
+inline LineTapOf<T> tapLine(IntFor<T> writePosition, T delaySamples, float shortestSamples,
+                            int lineLength)
 {
-    const float longest = static_cast<float>(lineLength - 1);
-    if (!(delaySamples >= shortestSamples))
-    {
-        delaySamples = shortestSamples;
-    }
-    else if (delaySamples > longest)
-    {
-        delaySamples = longest;
-    }
-    const float position = static_cast<float>(writePosition) - delaySamples;
-    int whole = static_cast<int>(position);
-    if (static_cast<float>(whole) > position)
-    {
-        --whole; // floor, also below zero
-    }
-    const float fraction = position - static_cast<float>(whole);
-    if (whole < 0)
-    {
-        whole += lineLength;
-    }
-    whole = whole < 0 ? 0 : whole;
-    return {whole, whole + 1 == lineLength ? 0 : whole + 1, fraction};
+    using Int = IntFor<T>;
+    const T shortest(shortestSamples);
+    const T longest(static_cast<float>(lineLength - 1));
+    const auto atLeastShortest = delaySamples >= shortest;
+    T delay = select(atLeastShortest, delaySamples, shortest);
+    delay = select(atLeastShortest & (delaySamples > longest), longest, delay);
+    const T position = toFloat(writePosition) - delay;
+    Int whole = truncateToInt(position);
+    whole = whole - select(toFloat(whole) > position, Int(1), Int(0)); // floor, also below zero
+    const T fraction = position - toFloat(whole);
+    const Int length(lineLength);
+    whole = whole + select(whole < Int(0), length, Int(0));
+    whole = select(whole < Int(0), Int(0), whole);
+    const Int next = whole + Int(1);
+    return {whole, select(next == length, Int(0), next), fraction};
 }
 
 // Zeroes the first length samples of both lines.

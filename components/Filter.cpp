@@ -3,13 +3,16 @@
 
 #include "base/SampleRate.h"
 #include "components/FastMath.h"
+#include "components/Lanes.h"
 #include "components/OnePole.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 
+#ifdef TAVREL_LANES_SSE2
 #include <emmintrin.h>
+#endif
 
 namespace
 {
@@ -154,6 +157,7 @@ struct FilterLane
     FilterLoopState state;
 };
 
+#ifdef TAVREL_LANES_SSE2
 // The settings of four lanes, and their running state.
 struct LaneSettings
 {
@@ -191,11 +195,14 @@ template <int Mode, bool Modulated, bool Watched>
     if (Watched && _mm_movemask_epi8(snapRun) != 0)
     {
         const __m128 snap = _mm_castsi128_ps(snapRun);
-        state.cutoff = selectLanes(snap, settings.cutoffTarget, state.cutoff);
-        state.resonance = selectLanes(snap, settings.resonanceTarget, state.resonance);
+        state.cutoff =
+            select(LaneMask{snap}, FloatLanes(settings.cutoffTarget), FloatLanes(state.cutoff)).v;
+        state.resonance = select(LaneMask{snap}, FloatLanes(settings.resonanceTarget),
+                                 FloatLanes(state.resonance))
+                              .v;
         state.state1 = _mm_andnot_ps(snap, state.state1);
         state.state2 = _mm_andnot_ps(snap, state.state2);
-        state.silentRun = selectLanes(snapRun, _mm_set1_epi32(kSilentRun), state.silentRun);
+        state.silentRun = select(LaneMask{snap}, IntLanes(kSilentRun), IntLanes(state.silentRun)).v;
     }
 
     const __m128 antiDenormal = _mm_set1_ps(kAntiDenormal);
@@ -212,7 +219,7 @@ template <int Mode, bool Modulated, bool Watched>
     __m128 c = state.cutoff;
     if constexpr (Modulated)
     {
-        c = _mm_mul_ps(fastExp2Lanes(_mm_mul_ps(_mm_set1_ps(10.0f), mod)), state.cutoff);
+        c = _mm_mul_ps(fastExp2(FloatLanes(_mm_mul_ps(_mm_set1_ps(10.0f), mod))).v, state.cutoff);
     }
     // minps(a, b) is a < b ? a : b, the scalar comparison with its NaN case.
     c = _mm_min_ps(c, _mm_set1_ps(kMaxCutoff));
@@ -222,8 +229,9 @@ template <int Mode, bool Modulated, bool Watched>
                    _mm_set1_ps(kMinCoefficient));
 
     __m128 oneMinusG = _mm_sub_ps(one, g);
-    oneMinusG = selectLanes(_mm_cmpneq_ps(oneMinusG, _mm_setzero_ps()), oneMinusG,
-                            _mm_set1_ps(kSmallestGap));
+    oneMinusG = select(LaneMask{_mm_cmpneq_ps(oneMinusG, _mm_setzero_ps())}, FloatLanes(oneMinusG),
+                       FloatLanes(kSmallestGap))
+                    .v;
     __m128 fb = _mm_mul_ps(_mm_mul_ps(_mm_add_ps(one, _mm_div_ps(one, oneMinusG)), state.resonance),
                            _mm_sub_ps(state.state1, state.state2));
     // max(-4, fb) is -4 > fb ? -4 : fb and min(4, that) is 4 < it ? 4 : it: the scalar limits, a
@@ -360,6 +368,8 @@ void runFilterLanes(FilterLane* lanes, int count)
                              runs[lane]};
     }
 }
+
+#endif // TAVREL_LANES_SSE2
 
 } // namespace
 
@@ -655,6 +665,16 @@ void runFilterLoop(bool modulated, bool watched, const float* x, const float* ma
 template <int Mode>
 void runFilterLanes(bool modulated, bool watched, FilterLane* lanes, int count)
 {
+#ifndef TAVREL_LANES_SSE2
+    // Without SSE2 the lanes run one after the other through the scalar loop: the same samples
+    // and state, without the overlap.
+    for (int lane = 0; lane < Filter::kGroupLanes; ++lane)
+    {
+        FilterLane& own = lanes[lane];
+        runFilterLoop<Mode>(modulated, watched, own.x, own.magnitude, own.mod, own.out, count,
+                            own.settings, own.state);
+    }
+#else
     if (modulated && watched)
     {
         runFilterLanes<Mode, true, true>(lanes, count);
@@ -671,6 +691,7 @@ void runFilterLanes(bool modulated, bool watched, FilterLane* lanes, int count)
     {
         runFilterLanes<Mode, false, false>(lanes, count);
     }
+#endif
 }
 
 } // namespace

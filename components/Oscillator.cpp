@@ -3,12 +3,11 @@
 
 #include "base/SampleRate.h"
 #include "components/FastMath.h"
+#include "components/Lanes.h"
 #include "components/WaveData.h"
 
 #include <cmath>
 #include <cstdint>
-
-#include <emmintrin.h>
 
 namespace
 {
@@ -62,83 +61,44 @@ inline float wrapAnyPosition(float positionTableSamples)
     return wrapped < kCycle ? wrapped : 0.0f;
 }
 
-// The crossfaded pair of tables, linearly interpolated at a position in [0, 2^24).
+// The crossfaded pair of tables, linearly interpolated at a position in [0, 2^24), the lower
+// table weighted lowerWeight (1 - the upper's weight). T is float or FloatLanes (four positions).
+template <class T>
+inline T readWave(const float* lower, const float* upper, T lowerWeight, T upperWeight,
+                  T positionTableSamples)
+{
+    const auto whole = truncateToInt(positionTableSamples);
+    const auto index = whole & kIndexMask;
+    const T fraction = positionTableSamples - toFloat(whole);
+    T lowerHere;
+    T lowerNext;
+    T upperHere;
+    T upperNext;
+    gatherWithNext(lower, index, kIndexMask, lowerHere, lowerNext);
+    gatherWithNext(upper, index, kIndexMask, upperHere, upperNext);
+    const T low = lowerHere + fraction * (lowerNext - lowerHere);
+    const T high = upperHere + fraction * (upperNext - upperHere);
+    return lowerWeight * low + upperWeight * high;
+}
+
 inline float readWave(const float* lower, const float* upper, float weight,
                       float positionTableSamples)
 {
-    const int whole = static_cast<int>(positionTableSamples);
-    const int index = whole & kIndexMask;
-    const int next = (index + 1) & kIndexMask;
-    const float fraction = positionTableSamples - static_cast<float>(whole);
-    const float low = lower[index] + fraction * (lower[next] - lower[index]);
-    const float high = upper[index] + fraction * (upper[next] - upper[index]);
-    return (1.0f - weight) * low + weight * high;
-}
-
-// Two neighbouring table samples, table[index] and table[index + 1], in the low half of a vector.
-inline __m128 loadPair(const float* table, std::int32_t index)
-{
-    return _mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(table + index)));
-}
-
-// readWave at four positions in [0, 2^24), each lane with the scalar function's operations in the
-// same order, so every lane equals readWave bit for bit. The two samples on either side of a
-// position are read as one pair, except at the last sample of the cycle, whose neighbour is the
-// first.
-inline __m128 readWaveLanes(const float* lower, const float* upper, __m128 lowerWeight,
-                            __m128 upperWeight, __m128 positionTableSamples)
-{
-    const __m128i whole = _mm_cvttps_epi32(positionTableSamples);
-    const __m128 fraction = _mm_sub_ps(positionTableSamples, _mm_cvtepi32_ps(whole));
-    const __m128i index = _mm_and_si128(whole, _mm_set1_epi32(kIndexMask));
-    alignas(16) std::int32_t at[4];
-    _mm_store_si128(reinterpret_cast<__m128i*>(at), index);
-    __m128 lowerHere;
-    __m128 lowerNext;
-    __m128 upperHere;
-    __m128 upperNext;
-    if (_mm_movemask_epi8(_mm_cmpeq_epi32(index, _mm_set1_epi32(kIndexMask))) == 0)
-    {
-        const __m128 lower01 = _mm_movelh_ps(loadPair(lower, at[0]), loadPair(lower, at[1]));
-        const __m128 lower23 = _mm_movelh_ps(loadPair(lower, at[2]), loadPair(lower, at[3]));
-        const __m128 upper01 = _mm_movelh_ps(loadPair(upper, at[0]), loadPair(upper, at[1]));
-        const __m128 upper23 = _mm_movelh_ps(loadPair(upper, at[2]), loadPair(upper, at[3]));
-        lowerHere = _mm_shuffle_ps(lower01, lower23, _MM_SHUFFLE(2, 0, 2, 0));
-        lowerNext = _mm_shuffle_ps(lower01, lower23, _MM_SHUFFLE(3, 1, 3, 1));
-        upperHere = _mm_shuffle_ps(upper01, upper23, _MM_SHUFFLE(2, 0, 2, 0));
-        upperNext = _mm_shuffle_ps(upper01, upper23, _MM_SHUFFLE(3, 1, 3, 1));
-    }
-    else
-    {
-        std::int32_t next[4];
-        for (int lane = 0; lane < 4; ++lane)
-        {
-            next[lane] = (at[lane] + 1) & kIndexMask;
-        }
-        lowerHere = _mm_setr_ps(lower[at[0]], lower[at[1]], lower[at[2]], lower[at[3]]);
-        lowerNext = _mm_setr_ps(lower[next[0]], lower[next[1]], lower[next[2]], lower[next[3]]);
-        upperHere = _mm_setr_ps(upper[at[0]], upper[at[1]], upper[at[2]], upper[at[3]]);
-        upperNext = _mm_setr_ps(upper[next[0]], upper[next[1]], upper[next[2]], upper[next[3]]);
-    }
-    const __m128 low =
-        _mm_add_ps(lowerHere, _mm_mul_ps(fraction, _mm_sub_ps(lowerNext, lowerHere)));
-    const __m128 high =
-        _mm_add_ps(upperHere, _mm_mul_ps(fraction, _mm_sub_ps(upperNext, upperHere)));
-    return _mm_add_ps(_mm_mul_ps(lowerWeight, low), _mm_mul_ps(upperWeight, high));
+    return readWave<float>(lower, upper, 1.0f - weight, weight, positionTableSamples);
 }
 
 // The first index from begin on, below end, whose value is not at or below limit (end if none):
 // four values to a comparison.
 inline int firstAbove(const float* values, int begin, int end, float limit)
 {
-    const __m128 limits = _mm_set1_ps(limit);
+    const FloatLanes limits(limit);
     int i = begin;
-    for (; i + 4 <= end; i += 4)
+    for (; i + kLanes <= end; i += kLanes)
     {
-        const int above = _mm_movemask_ps(_mm_cmpnle_ps(_mm_loadu_ps(values + i), limits));
-        if (above != 0)
+        const int atOrBelow = laneBits(FloatLanes::load(values + i) <= limits);
+        if (atOrBelow != 0xF)
         {
-            return i + __builtin_ctz(static_cast<unsigned>(above));
+            return i + __builtin_ctz(static_cast<unsigned>(~atOrBelow));
         }
     }
     while (i < end && values[i] <= limit)
@@ -434,74 +394,49 @@ void Oscillator::subtractPulseCopy(int begin, int end, const float* lower, const
                                    float tableWeight, const ISynthComponent* pwmInput)
 {
     // The copy is read at the phase after each sample's advance, PWid of a cycle ahead; four
-    // samples to a vector, in the scalar operations' order.
+    // samples to a vector.
     const float width = pulseWidth.getReal();
-    const __m128 lowerWeight = _mm_set1_ps(1.0f - tableWeight);
-    const __m128 upperWeight = _mm_set1_ps(tableWeight);
+    const float lowerWeight = 1.0f - tableWeight;
     const float* __restrict record = phaseRecord;
     float* __restrict out = output;
-    int i = begin;
     if (pwmInput != nullptr)
     {
         const float* __restrict source = pwmInput->getOutput();
         const float depth = 0.5f * static_cast<float>(pwmPolarity.getSign()) * pwmLevel.getReal();
-        const __m128 widths = _mm_set1_ps(width);
-        const __m128 depths = _mm_set1_ps(depth);
-        const __m128 cycle = _mm_set1_ps(kCycle);
-        for (; i + 4 <= end; i += 4)
-        {
-            const __m128 modulatedWidth =
-                _mm_add_ps(widths, _mm_mul_ps(depths, _mm_loadu_ps(source + i)));
-            __m128 position =
-                _mm_add_ps(_mm_loadu_ps(record + i), _mm_mul_ps(modulatedWidth, cycle));
-            const __m128 direct =
-                _mm_and_ps(_mm_cmpge_ps(position, _mm_setzero_ps()),
-                           _mm_cmplt_ps(position, _mm_set1_ps(kLargestDirectPosition)));
-            if (_mm_movemask_ps(direct) != 0xF)
+        forEachLanes(
+            begin, end,
+            [&](auto lanes, int i)
             {
-                // A width pushed outside 0..1 (or a damaged source): wrap those lanes as the
-                // scalar loop does.
-                alignas(16) float positions[4];
-                _mm_store_ps(positions, position);
-                for (float& lane : positions)
+                using T = decltype(lanes);
+                const T modulatedWidth = T(width) + T(depth) * loadLanes<T>(source + i);
+                T position = loadLanes<T>(record + i) + modulatedWidth * T(kCycle);
+                const auto direct = (position >= T(0.0f)) & (position < T(kLargestDirectPosition));
+                if (!allLanes(direct))
                 {
-                    if (!(lane >= 0.0f && lane < kLargestDirectPosition))
-                    {
-                        lane = wrapAnyPosition(lane);
-                    }
+                    // A width pushed outside 0..1 (or a damaged source).
+                    position = eachLane(position,
+                                        [](float lane) {
+                                            return lane >= 0.0f && lane < kLargestDirectPosition
+                                                       ? lane
+                                                       : wrapAnyPosition(lane);
+                                        });
                 }
-                position = _mm_load_ps(positions);
-            }
-            _mm_storeu_ps(out + i,
-                          _mm_sub_ps(_mm_loadu_ps(out + i), readWaveLanes(lower, upper, lowerWeight,
-                                                                          upperWeight, position)));
-        }
-        for (; i < end; ++i)
-        {
-            const float modulatedWidth = width + depth * source[i];
-            float position = record[i] + modulatedWidth * kCycle;
-            if (!(position >= 0.0f && position < kLargestDirectPosition))
-            {
-                position = wrapAnyPosition(position);
-            }
-            out[i] -= readWave(lower, upper, tableWeight, position);
-        }
+                storeLanes(out + i, loadLanes<T>(out + i) - readWave(lower, upper, T(lowerWeight),
+                                                                     T(tableWeight), position));
+            });
     }
     else
     {
         const float shift = width * kCycle;
-        const __m128 shifts = _mm_set1_ps(shift);
-        for (; i + 4 <= end; i += 4)
-        {
-            const __m128 position = _mm_add_ps(_mm_loadu_ps(record + i), shifts);
-            _mm_storeu_ps(out + i,
-                          _mm_sub_ps(_mm_loadu_ps(out + i), readWaveLanes(lower, upper, lowerWeight,
-                                                                          upperWeight, position)));
-        }
-        for (; i < end; ++i)
-        {
-            out[i] -= readWave(lower, upper, tableWeight, record[i] + shift);
-        }
+        forEachLanes(begin, end,
+                     [&](auto lanes, int i)
+                     {
+                         using T = decltype(lanes);
+                         const T position = loadLanes<T>(record + i) + T(shift);
+                         storeLanes(out + i,
+                                    loadLanes<T>(out + i) - readWave(lower, upper, T(lowerWeight),
+                                                                     T(tableWeight), position));
+                     });
     }
 }
 
@@ -509,27 +444,26 @@ float Oscillator::modulationToSteps(int count)
 {
     const float baseIncrement = increment;
     float* __restrict steps = modulation;
-    const __m128 base = _mm_set1_ps(baseIncrement);
-    // The largest step, NaN steps aside (maxps returns its second operand when one is NaN).
-    __m128 highestLanes = _mm_setzero_ps();
+    // The largest step, NaN steps aside (larger keeps its second operand when one is NaN).
+    FloatLanes highestLanes(0.0f);
     int i = 0;
-    for (; i + 4 <= count; i += 4)
+    for (; i + kLanes <= count; i += kLanes)
     {
-        const __m128 step = _mm_mul_ps(fastExp2Lanes(_mm_loadu_ps(steps + i)), base);
-        _mm_storeu_ps(steps + i, step);
-        highestLanes = _mm_max_ps(step, highestLanes);
+        const FloatLanes step = fastExp2(FloatLanes::load(steps + i)) * FloatLanes(baseIncrement);
+        step.store(steps + i);
+        highestLanes = larger(step, highestLanes);
     }
-    alignas(16) float lanes[4];
-    _mm_store_ps(lanes, highestLanes);
+    float lanes[kLanes];
+    highestLanes.store(lanes);
     float highest = lanes[0];
     for (float lane : {lanes[1], lanes[2], lanes[3]})
     {
-        highest = lane > highest ? lane : highest;
+        highest = larger(lane, highest);
     }
     for (; i < count; ++i)
     {
         steps[i] = fastExp2(steps[i]) * baseIncrement;
-        highest = steps[i] > highest ? steps[i] : highest;
+        highest = larger(steps[i], highest);
     }
     return highest;
 }
@@ -546,8 +480,8 @@ void Oscillator::renderFree(int begin, int end, const float* lower, const float*
     // Four samples at a time: their phases one after the other (the only dependent step, three
     // cycles of latency a sample), then the wave at each sample's phase before its advance, read
     // for all four in one vector while the next phases are summed.
-    const __m128 lowerWeight = _mm_set1_ps(1.0f - tableWeight);
-    const __m128 upperWeight = _mm_set1_ps(tableWeight);
+    const FloatLanes lowerWeight(1.0f - tableWeight);
+    const FloatLanes upperWeight(tableWeight);
     float currentPhase = phase;
     auto advance = [&](int i)
     {
@@ -567,8 +501,9 @@ void Oscillator::renderFree(int begin, int end, const float* lower, const float*
         const float phase2 = advance(i + 1);
         const float phase3 = advance(i + 2);
         advance(i + 3);
-        _mm_storeu_ps(out + i, readWaveLanes(lower, upper, lowerWeight, upperWeight,
-                                             _mm_setr_ps(phase0, phase1, phase2, phase3)));
+        readWave(lower, upper, lowerWeight, upperWeight,
+                 FloatLanes::make(phase0, phase1, phase2, phase3))
+            .store(out + i);
     }
     for (; i < end; ++i)
     {

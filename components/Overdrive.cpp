@@ -3,10 +3,9 @@
 
 #include "base/SampleRate.h"
 #include "components/FastMath.h"
+#include "components/Lanes.h"
 
 #include <cmath>
-
-#include <emmintrin.h>
 
 namespace
 {
@@ -26,20 +25,9 @@ inline float softClip(float c)
 }
 
 // Four stages of a chain, one per vector lane, in the one-pole step state += (input - state) x k.
-inline __m128 stepStages(__m128 state, __m128 input, __m128 coefficient)
+inline FloatLanes stepStages(FloatLanes state, FloatLanes input, FloatLanes coefficient)
 {
-    return _mm_add_ps(state, _mm_mul_ps(_mm_sub_ps(input, state), coefficient));
-}
-
-// The inputs of four stages: first for the lowest lane, the three lower stages' states above it.
-inline __m128 shiftIn(__m128 stages, __m128 first)
-{
-    return _mm_move_ss(_mm_castsi128_ps(_mm_slli_si128(_mm_castps_si128(stages), 4)), first);
-}
-
-inline __m128 highestLane(__m128 stages)
-{
-    return _mm_shuffle_ps(stages, stages, _MM_SHUFFLE(3, 3, 3, 3));
+    return state + (input - state) * coefficient;
 }
 
 } // namespace
@@ -100,12 +88,11 @@ void Overdrive::process(float** inputs, float** outputs, int count)
     // last step. Each chain's input carries the anti-denormal offset, so that on silence the
     // stages settle on a tiny constant instead of decaying into denormal numbers.
     const float* level = levelSmoother.getOutput();
-    const __m128 coefficient = _mm_set1_ps(kCoefficient);
-    const __m128 antiDenormal = _mm_set_ss(kAntiDenormal);
-    __m128 upLow = _mm_loadu_ps(upsamplingState);
-    __m128 upHigh = _mm_loadu_ps(upsamplingState + 4);
-    __m128 downLow = _mm_loadu_ps(downsamplingState);
-    __m128 downHigh = _mm_loadu_ps(downsamplingState + 4);
+    const FloatLanes coefficient(kCoefficient);
+    FloatLanes upLow = FloatLanes::load(upsamplingState);
+    FloatLanes upHigh = FloatLanes::load(upsamplingState + 4);
+    FloatLanes downLow = FloatLanes::load(downsamplingState);
+    FloatLanes downHigh = FloatLanes::load(downsamplingState + 4);
 
     constexpr int kStages = kFilterStages;
     constexpr int kDelay = 2 * kStages - 2; // second-chain stage 7 takes step t at iteration t + 14
@@ -114,9 +101,8 @@ void Overdrive::process(float** inputs, float** outputs, int count)
     auto iterate = [&](int t, bool holdBack)
     {
         const float x = t % kOversampling == 0 && t < steps ? in[t / kOversampling] : 0.0f;
-        const __m128 first = _mm_add_ss(_mm_set_ss(x), antiDenormal);
-        __m128 newUpLow = stepStages(upLow, shiftIn(upLow, first), coefficient);
-        __m128 newUpHigh = stepStages(upHigh, shiftIn(upHigh, highestLane(upLow)), coefficient);
+        FloatLanes newUpLow = stepStages(upLow, shiftUp(upLow, x + kAntiDenormal), coefficient);
+        FloatLanes newUpHigh = stepStages(upHigh, shiftUp(upHigh, highestLane(upLow)), coefficient);
 
         // The first chain's result for step t - 7, clipped, enters the second chain.
         const int clipped = t - (kStages - 1);
@@ -126,29 +112,27 @@ void Overdrive::process(float** inputs, float** outputs, int count)
             const int sample = clipped / kOversampling;
             const float drive =
                 (level[sample] * kDriveRange + 1.0f) * static_cast<float>(kOversampling);
-            shaped = softClip(drive * _mm_cvtss_f32(highestLane(newUpHigh)));
+            shaped = softClip(drive * highestLane(newUpHigh));
         }
-        const __m128 downFirst = _mm_add_ss(_mm_set_ss(shaped), antiDenormal);
-        __m128 newDownLow = stepStages(downLow, shiftIn(downLow, downFirst), coefficient);
-        __m128 newDownHigh =
-            stepStages(downHigh, shiftIn(downHigh, highestLane(downLow)), coefficient);
+        FloatLanes newDownLow =
+            stepStages(downLow, shiftUp(downLow, shaped + kAntiDenormal), coefficient);
+        FloatLanes newDownHigh =
+            stepStages(downHigh, shiftUp(downHigh, highestLane(downLow)), coefficient);
 
         if (holdBack)
         {
             // Only the stages whose step lies inside the block move: stage s of the first
             // chain at step t - s, of the second at step t - 7 - s.
-            const __m128i lane = _mm_setr_epi32(0, 1, 2, 3);
+            const IntLanes lane = IntLanes::make(0, 1, 2, 3);
             auto active = [&](int firstStep)
             {
-                const __m128i step = _mm_sub_epi32(_mm_set1_epi32(firstStep), lane);
-                return _mm_castsi128_ps(
-                    _mm_andnot_si128(_mm_cmplt_epi32(step, _mm_setzero_si128()),
-                                     _mm_cmplt_epi32(step, _mm_set1_epi32(steps))));
+                const IntLanes step = IntLanes(firstStep) - lane;
+                return (step > IntLanes(-1)) & (step < IntLanes(steps));
             };
-            newUpLow = selectLanes(active(t), newUpLow, upLow);
-            newUpHigh = selectLanes(active(t - 4), newUpHigh, upHigh);
-            newDownLow = selectLanes(active(clipped), newDownLow, downLow);
-            newDownHigh = selectLanes(active(clipped - 4), newDownHigh, downHigh);
+            newUpLow = select(active(t), newUpLow, upLow);
+            newUpHigh = select(active(t - 4), newUpHigh, upHigh);
+            newDownLow = select(active(clipped), newDownLow, downLow);
+            newDownHigh = select(active(clipped - 4), newDownHigh, downHigh);
         }
         upLow = newUpLow;
         upHigh = newUpHigh;
@@ -159,7 +143,7 @@ void Overdrive::process(float** inputs, float** outputs, int count)
         const int finished = t - kDelay;
         if (finished >= 0 && finished < steps && finished % kOversampling == 0)
         {
-            out[finished / kOversampling] = _mm_cvtss_f32(highestLane(downHigh));
+            out[finished / kOversampling] = highestLane(downHigh);
         }
     };
 
@@ -184,8 +168,8 @@ void Overdrive::process(float** inputs, float** outputs, int count)
         iterate(t, true);
     }
 
-    _mm_storeu_ps(upsamplingState, upLow);
-    _mm_storeu_ps(upsamplingState + 4, upHigh);
-    _mm_storeu_ps(downsamplingState, downLow);
-    _mm_storeu_ps(downsamplingState + 4, downHigh);
+    upLow.store(upsamplingState);
+    upHigh.store(upsamplingState + 4);
+    downLow.store(downsamplingState);
+    downHigh.store(downsamplingState + 4);
 }

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Configures and builds one target, or all three: linux (native), win32 (i686), win64 (x86_64).
-#   scripts/build.sh [linux|asan|tsan|win32|win64|all]
+#   scripts/build.sh [linux|asan|tsan|win32|win64|aarch64|all]
+# aarch64 cross-compiles the Linux plug-in, the tools and the unit tests for 64-bit ARM; its
+# tests run under qemu-user (ctest --test-dir build/aarch64).
 # Build trees land in build/<target>; plug-ins and programs in build/<target>/bin.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -17,7 +19,8 @@ build_one() {
     tsan) options=(-G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVREL_TSAN=ON -DTAVREL_BUILD_BENCHMARKS=OFF) ;;
     win32) options+=(-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake) ;;
     win64) options+=(-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake) ;;
-    *) echo "unknown target: $target (linux, asan, tsan, win32, win64, all)" >&2; exit 2 ;;
+    aarch64) options+=(-DCMAKE_TOOLCHAIN_FILE=cmake/aarch64-linux-gnu.cmake -DTAVREL_BUILD_TESTS=ON) ;;
+    *) echo "unknown target: $target (linux, asan, tsan, win32, win64, aarch64, all)" >&2; exit 2 ;;
     esac
     cmake -S . -B "$dir" "${options[@]}" > /dev/null
     # TAVREL_BUILD_TARGETS limits the build to the targets it names (all of them by default).

@@ -21,7 +21,7 @@ begin "format check"
 git ls-files -- '*.cpp' '*.h' | xargs clang-format --dry-run -Werror
 end
 
-rm -rf build/linux build/asan build/tsan build/fuzz build/win32 build/win64
+rm -rf build/linux build/asan build/tsan build/fuzz build/win32 build/win64 build/aarch64
 
 begin "build linux (release)"
 scripts/build.sh linux
@@ -50,6 +50,21 @@ begin "tests under tsan"
 TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 build/tsan/bin/tavrel_tests --gtest_brief=1
 TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
     build/tsan/bin/tavrel-stress --seconds 10 build/tsan/bin/tavrel.so
+end
+
+begin "build aarch64"
+scripts/build.sh aarch64
+end
+
+# The unit tests and the plug-in's checks under qemu-user, then every factory program rendered by
+# the aarch64 build against the native one: within -100 dB of each program's peak.
+begin "tests aarch64 (qemu)"
+ctest --test-dir build/aarch64 --no-tests=error --output-on-failure -j "$(nproc)"
+tests/scripts/render-programs.sh build/linux/bin build/aarch64/renders-native
+tests/scripts/render-programs.sh build/aarch64/bin build/aarch64/renders \
+    qemu-aarch64 -L /usr/aarch64-linux-gnu
+python3 tests/scripts/compare-renders.py --max-db -100 build/aarch64/renders-native \
+    build/aarch64/renders | tail -1
 end
 
 begin "fuzzing (60 s per harness)"

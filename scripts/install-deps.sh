@@ -15,6 +15,7 @@ all_packages=(
     clang-format clang-14 libclang-rt-14-dev
     g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
     binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
+    g++-aarch64-linux-gnu qemu-user
     wine wine32:i386 wine64
     xvfb xauth
     libx11-dev libcairo2-dev libxtst-dev zenity

@@ -1,9 +1,12 @@
-// The fast power of two against the exact one.
+// The fast power of two against the exact one, and its lanes against itself.
 #include "components/FastMath.h"
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
+#include <iterator>
 #include <limits>
 
 TEST(FastExp2, StaysCloseToTheExactPowerAcrossItsRange)
@@ -38,5 +41,44 @@ TEST(FastExp2, DamagedInputsStayFiniteAndBounded)
         EXPECT_TRUE(std::isfinite(fastExp2(x))) << x;
         EXPECT_TRUE(std::isfinite(fastExp2(-x))) << x;
         EXPECT_GT(fastExp2(-x), 0.0f) << x;
+    }
+}
+
+// The lane kernels take each value through the scalar operations: every lane equals the scalar
+// result bit for bit, for ordinary, boundary and damaged values alike.
+TEST(FastExp2, LanesEqualTheScalarFunctionBitForBit)
+{
+    const float inf = std::numeric_limits<float>::infinity();
+    const float values[] = {0.0f,
+                            -0.0f,
+                            0.75f,
+                            -0.75f,
+                            3.0f,
+                            -3.0f,
+                            12.345f,
+                            -29.9f,
+                            30.9f,
+                            31.0f,
+                            -31.0f,
+                            1e30f,
+                            -1e30f,
+                            inf,
+                            -inf,
+                            1e-30f,
+                            std::numeric_limits<float>::quiet_NaN(),
+                            0.999999f,
+                            1e-8f,
+                            -7.5f};
+    static_assert(std::size(values) % kLanes == 0);
+    for (std::size_t i = 0; i < std::size(values); i += kLanes)
+    {
+        float lanes[kLanes];
+        fastExp2(FloatLanes::load(values + i)).store(lanes);
+        for (int lane = 0; lane < kLanes; ++lane)
+        {
+            EXPECT_EQ(std::bit_cast<std::uint32_t>(lanes[lane]),
+                      std::bit_cast<std::uint32_t>(fastExp2(values[i + lane])))
+                << values[i + lane];
+        }
     }
 }

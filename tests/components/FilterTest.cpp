@@ -14,6 +14,7 @@
 #include <cmath>
 #include <cstring>
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <tuple>
 #include <vector>
@@ -589,6 +590,47 @@ protected:
     {
         return std::memcmp(a, b, sizeof(float) * static_cast<std::size_t>(count)) == 0;
     }
+
+    // count filters set up twice, filter k in mode typeOf(k): the grouped ones run through
+    // processGroup, the others each through its own process, over the given blocks; every
+    // filter's samples must be the same bits in both.
+    template <class TypeOf>
+    static void expectGroupRendersAsAlone(int count, TypeOf typeOf,
+                                          std::initializer_list<int> blocks)
+    {
+        std::vector<std::unique_ptr<Rig>> grouped;
+        std::vector<std::unique_ptr<Rig>> alone;
+        std::vector<Filter*> filters;
+        for (int k = 0; k < count; ++k)
+        {
+            grouped.push_back(std::make_unique<Rig>(44100.0f));
+            alone.push_back(std::make_unique<Rig>(44100.0f));
+            setUp(*grouped.back(), k, typeOf(k));
+            setUp(*alone.back(), k, typeOf(k));
+            filters.push_back(grouped.back()->filter.get());
+        }
+        for (int block : blocks)
+        {
+            for (int k = 0; k < count; ++k)
+            {
+                for (auto* rig : {grouped[k].get(), alone[k].get()})
+                {
+                    for (auto& source : rig->sources)
+                    {
+                        source->process(block);
+                    }
+                }
+                alone[k]->filter->process(block);
+            }
+            Filter::processGroup(filters.data(), count, block);
+            for (int k = 0; k < count; ++k)
+            {
+                ASSERT_TRUE(
+                    sameBits(grouped[k]->filter->getOutput(), alone[k]->filter->getOutput(), block))
+                    << count << " filters, filter " << k << ", block of " << block;
+            }
+        }
+    }
 };
 
 TEST_P(FilterGroupTest, EachFilterRendersAsItsOwnProcess)
@@ -596,39 +638,8 @@ TEST_P(FilterGroupTest, EachFilterRendersAsItsOwnProcess)
     const int type = GetParam();
     for (int filterCount : {1, 2, 3, 4, 5, 7, 16})
     {
-        std::vector<std::unique_ptr<Rig>> grouped;
-        std::vector<std::unique_ptr<Rig>> alone;
-        std::vector<Filter*> filters;
-        for (int k = 0; k < filterCount; ++k)
-        {
-            grouped.push_back(std::make_unique<Rig>(44100.0f));
-            alone.push_back(std::make_unique<Rig>(44100.0f));
-            setUp(*grouped.back(), k, type);
-            setUp(*alone.back(), k, type);
-            filters.push_back(grouped.back()->filter.get());
-        }
-        for (int block : {1, 64, 300, 8192, 5, 4096})
-        {
-            for (int k = 0; k < filterCount; ++k)
-            {
-                for (auto& source : grouped[k]->sources)
-                {
-                    source->process(block);
-                }
-                for (auto& source : alone[k]->sources)
-                {
-                    source->process(block);
-                }
-                alone[k]->filter->process(block);
-            }
-            Filter::processGroup(filters.data(), filterCount, block);
-            for (int k = 0; k < filterCount; ++k)
-            {
-                ASSERT_TRUE(
-                    sameBits(grouped[k]->filter->getOutput(), alone[k]->filter->getOutput(), block))
-                    << filterCount << " filters, filter " << k << ", block of " << block;
-            }
-        }
+        expectGroupRendersAsAlone(filterCount, [type](int) { return type; },
+                                  {1, 64, 300, 8192, 5, 4096});
     }
 }
 
@@ -636,40 +647,8 @@ TEST_P(FilterGroupTest, AFilterInAnotherModeStillRendersInItsOwn)
 {
     // A Type write that has reached only some voices when the block starts.
     const int type = GetParam();
-    std::vector<std::unique_ptr<Rig>> grouped;
-    std::vector<std::unique_ptr<Rig>> alone;
-    std::vector<Filter*> filters;
-    for (int k = 0; k < 4; ++k)
-    {
-        const int ownType = k == 2 ? (type + 1) % 4 : type;
-        grouped.push_back(std::make_unique<Rig>(44100.0f));
-        alone.push_back(std::make_unique<Rig>(44100.0f));
-        setUp(*grouped.back(), k, ownType);
-        setUp(*alone.back(), k, ownType);
-        filters.push_back(grouped.back()->filter.get());
-    }
-    for (int block : {700, 33})
-    {
-        for (int k = 0; k < 4; ++k)
-        {
-            for (auto& source : grouped[k]->sources)
-            {
-                source->process(block);
-            }
-            for (auto& source : alone[k]->sources)
-            {
-                source->process(block);
-            }
-            alone[k]->filter->process(block);
-        }
-        Filter::processGroup(filters.data(), 4, block);
-        for (int k = 0; k < 4; ++k)
-        {
-            ASSERT_TRUE(
-                sameBits(grouped[k]->filter->getOutput(), alone[k]->filter->getOutput(), block))
-                << "filter " << k << ", block of " << block;
-        }
-    }
+    expectGroupRendersAsAlone(4, [type](int k) { return k == 2 ? (type + 1) % 4 : type; },
+                              {700, 33});
 }
 
 INSTANTIATE_TEST_SUITE_P(Modes, FilterGroupTest, ::testing::Values(0, 1, 2, 3));
