@@ -21,7 +21,7 @@ begin "format check"
 git ls-files -- '*.cpp' '*.h' | xargs clang-format --dry-run -Werror
 end
 
-rm -rf build/linux build/asan build/tsan build/fuzz build/win32 build/win64 build/aarch64
+rm -rf build/linux build/asan build/tsan build/aarch64 build/fuzz build/win32 build/win64 build/aarch64
 
 begin "build linux (release)"
 scripts/build.sh linux
@@ -67,8 +67,8 @@ python3 tests/scripts/compare-renders.py --max-db -100 build/aarch64/renders-nat
     build/aarch64/renders | tail -1
 end
 
-begin "fuzzing (60 s per harness)"
-scripts/fuzz.sh 60
+begin "fuzzing (30 s per harness)"
+scripts/fuzz.sh 30
 end
 
 begin "build win32"
