@@ -33,7 +33,7 @@ if(NOT WIN32)
         find_library(TAVREL_CAIRO_LIBRARY cairo REQUIRED)
         add_executable(tavrel-x11check ${PROJECT_SOURCE_DIR}/tests/instrument/x11/X11EditorCheck.cpp
             ${PROJECT_SOURCE_DIR}/tests/host/HostSession.cpp
-            ${PROJECT_SOURCE_DIR}/tests/host/CheckHarness.cpp
+            ${PROJECT_SOURCE_DIR}/tests/support/CheckHarness.cpp
             ${PROJECT_SOURCE_DIR}/tests/support/ParameterTable.cpp)
         target_link_libraries(tavrel-x11check PRIVATE tavrel_instrument tavrel_renderlib
             tavrel_source_root ${X11_LIBRARIES} ${TAVREL_XTST_LIBRARY} ${TAVREL_CAIRO_LIBRARY})

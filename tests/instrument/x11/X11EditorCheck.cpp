@@ -3,8 +3,8 @@
 //   tavrel-x11check PLUGIN.so ARTIFACTS-FOLDER   the whole check (needs an X display)
 //   tavrel-x11check --headless PLUGIN.so         effEditOpen fails cleanly, the plug-in still plays
 #include "instrument/TavrelPanel.h"
-#include "tests/host/CheckHarness.h"
 #include "tests/host/HostSession.h"
+#include "tests/support/CheckHarness.h"
 #include "tools/render/FxPreset.h"
 
 #include <X11/Xlib.h>
@@ -27,6 +27,7 @@
 #include <unistd.h>
 #include <vector>
 
+using namespace CheckHarness;
 using namespace HostCheck;
 
 namespace
