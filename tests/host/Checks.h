@@ -21,8 +21,13 @@ void checkParameters();
 void checkChunks();
 // MIDI-learn tables inside bank chunks and the automation they cause.
 void checkMidiLearn();
-// Tuning, both channels, the release, every factory program, block and rate independence.
-void checkSound();
+// The sound, in four groups that can run side by side: tuning, both channels, the release and
+// the host's time information; every factory program; the bank's levels; block and rate
+// independence (the levels of the programs firstProgram to endProgram - 1).
+void checkPlaying();
+void checkPrograms();
+void checkLevels(int firstProgram, int endProgram);
+void checkBlocks();
 // Smoothed settings that land while nothing sounds and glide while a note sounds; the first
 // synced echoes after a program load.
 void checkSettling();

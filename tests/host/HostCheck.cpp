@@ -1,7 +1,8 @@
 // Drives a built Tavrel plug-in only through its exported entry and AEffect, as a host would.
 // Built natively (dlopen on tavrel.so) and for Windows (LoadLibrary on the DLL, run under Wine).
 //
-//   tavrel-hostcheck [--verbose] [--group NAME] PLUGIN   run the checks
+//   tavrel-hostcheck [--verbose] [--group NAMES] [--skip NAMES] PLUGIN
+//                                                         run the checks (NAMES: a,b,...)
 //   tavrel-hostcheck --describe PLUGIN                   print the descriptor and parameters
 //   tavrel-hostcheck --render FILE PLUGIN                write the reference render
 //   tavrel-hostcheck --compare REFERENCE OTHER TOLERANCE compare two reference renders
@@ -58,7 +59,7 @@ int describe()
 int usage(const char* program)
 {
     std::fprintf(stderr,
-                 "usage: %s [--verbose] [--group NAME] PLUGIN\n"
+                 "usage: %s [--verbose] [--group NAMES] [--skip NAMES] PLUGIN\n"
                  "       %s --describe PLUGIN\n"
                  "       %s --render FILE PLUGIN\n"
                  "       %s --compare REFERENCE OTHER TOLERANCE\n",
@@ -95,6 +96,11 @@ int main(int argc, char** argv)
         else if (option == "--group" && argument + 2 < argc)
         {
             setGroupFilter(argv[argument + 1]);
+            argument += 2;
+        }
+        else if (option == "--skip" && argument + 2 < argc)
+        {
+            setGroupSkip(argv[argument + 1]);
             argument += 2;
         }
         else if (option == "--describe" && mode.empty())
@@ -142,7 +148,12 @@ int main(int argc, char** argv)
     runGroup("parameters", checkParameters);
     runGroup("chunks", checkChunks);
     runGroup("midi-learn", checkMidiLearn);
-    runGroup("sound", checkSound);
+    runGroup("playing", checkPlaying);
+    runGroup("programs", checkPrograms);
+    // The bank's levels are the longest group: two halves that can run side by side.
+    runGroup("levels-low", [] { checkLevels(0, 64); });
+    runGroup("levels-high", [] { checkLevels(64, 128); });
+    runGroup("blocks", checkBlocks);
     runGroup("settling", checkSettling);
     runGroup("midi", checkMidi);
     runGroup("damage", checkDamage);
@@ -150,6 +161,11 @@ int main(int argc, char** argv)
     runGroup("render", checkReferenceRender);
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    if (const std::string unknown = unmatchedGroups(); !unknown.empty())
+    {
+        std::fprintf(stderr, "no group named %s\n", unknown.c_str());
+        return 2;
+    }
 
     std::printf("%s: %d checks, %d failed, %.1f s\n", path, checkCount(), failureCount(), seconds);
     if (failureCount() == 0)

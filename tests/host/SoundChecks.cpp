@@ -168,9 +168,9 @@ double chordPeakDb(int program, std::initializer_list<int> notes)
 
 // Gain staging of the factory bank: a C major triad peaks at -3 dBFS or below in every program
 // and the six-note chord C3 E3 G3 C4 E4 G4 at -1 dBFS or below.
-void checkBankLevels()
+void checkBankLevels(int firstProgram, int endProgram)
 {
-    for (int program = 0; program < 128; ++program)
+    for (int program = firstProgram; program < endProgram; ++program)
     {
         const double triad = chordPeakDb(program, {60, 64, 67});
         const double six = chordPeakDb(program, {48, 52, 55, 60, 64, 67});
@@ -299,14 +299,26 @@ void checkTimeInformation()
 
 } // namespace
 
-void checkSound()
+void checkPlaying()
 {
     checkTuning();
     checkChannelsAndRelease();
-    checkFactoryPrograms();
-    checkBankLevels();
-    checkBlockIndependence();
     checkTimeInformation();
+}
+
+void checkPrograms()
+{
+    checkFactoryPrograms();
+}
+
+void checkLevels(int firstProgram, int endProgram)
+{
+    checkBankLevels(firstProgram, endProgram);
+}
+
+void checkBlocks()
+{
+    checkBlockIndependence();
 }
 
 } // namespace HostCheck

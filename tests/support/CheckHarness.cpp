@@ -1,10 +1,12 @@
 // The check harness: counters, failure reports, sections and group timing.
 #include "tests/support/CheckHarness.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
+#include <vector>
 
 namespace CheckHarness
 {
@@ -17,7 +19,11 @@ int failures = 0;
 bool verbose = false;
 bool echoEveryCheck = false;
 bool sectionTimes = false;
-std::string groupFilter;
+// The groups named by setGroupFilter (to run; all when empty) and setGroupSkip (not to run), each
+// with whether a group of that name was met.
+using NamedGroups = std::vector<std::pair<std::string, bool>>;
+NamedGroups groupFilter;
+NamedGroups groupSkip;
 const char* currentGroup = "";
 
 } // namespace
@@ -129,14 +135,70 @@ void setSectionTimes(bool on)
     sectionTimes = on;
 }
 
-void setGroupFilter(const std::string& text)
+namespace
 {
-    groupFilter = text;
+
+NamedGroups parseNames(const std::string& names)
+{
+    NamedGroups parsed;
+    std::size_t start = 0;
+    while (start <= names.size())
+    {
+        const std::size_t comma = std::min(names.find(',', start), names.size());
+        if (comma > start)
+        {
+            parsed.emplace_back(names.substr(start, comma - start), false);
+        }
+        start = comma + 1;
+    }
+    return parsed;
+}
+
+// Marks the name met in the list; false when the list does not hold it.
+bool meet(NamedGroups& list, const char* name)
+{
+    auto named = std::find_if(list.begin(), list.end(),
+                              [name](const auto& entry) { return entry.first == name; });
+    if (named == list.end())
+    {
+        return false;
+    }
+    named->second = true;
+    return true;
+}
+
+} // namespace
+
+void setGroupFilter(const std::string& names)
+{
+    groupFilter = parseNames(names);
+}
+
+void setGroupSkip(const std::string& names)
+{
+    groupSkip = parseNames(names);
+}
+
+std::string unmatchedGroups()
+{
+    std::string unmatched;
+    for (const NamedGroups* list : {&groupFilter, &groupSkip})
+    {
+        for (const auto& [name, met] : *list)
+        {
+            if (!met)
+            {
+                unmatched += (unmatched.empty() ? "" : ",") + name;
+            }
+        }
+    }
+    return unmatched;
 }
 
 void runGroup(const char* name, const std::function<void()>& group)
 {
-    if (!groupFilter.empty() && std::string(name).find(groupFilter) == std::string::npos)
+    const bool listed = meet(groupFilter, name);
+    if (meet(groupSkip, name) || (!groupFilter.empty() && !listed))
     {
         return;
     }

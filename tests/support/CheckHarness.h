@@ -47,8 +47,13 @@ void setSectionTimes(bool on);
 
 // Runs one group of checks, reporting its failures and run time.
 void runGroup(const char* name, const std::function<void()>& group);
-// Restricts runGroup to groups whose name contains the text (empty runs all).
-void setGroupFilter(const std::string& text);
+// Restricts runGroup to the groups named in a comma-separated list (empty runs all), and keeps it
+// from running those named in the skip list.
+void setGroupFilter(const std::string& names);
+void setGroupSkip(const std::string& names);
+// The names of both lists that no runGroup call has met so far, comma-separated ("" when none):
+// a misspelt name is an error, not an empty run.
+std::string unmatchedGroups();
 
 int checkCount();
 int failureCount();
