@@ -389,6 +389,18 @@ bool controllerMovesCutoff(HostSession& session, int value, int controller = 74)
     return std::fabs(session.getParameter(cutoff) - value / 127.0f) < 0.01f;
 }
 
+// Chooses a row of the main menu (0 Clear All, 1 Import, 2 About while not learning); the dialog
+// it opened, 0 for none.
+Window fromMainMenu(HostSession& session, int row, XWindowAttributes* dialog)
+{
+    click(session, 20, 15);
+    XWindowAttributes menu = {};
+    CHECK(topWindow(true, &menu) != 0);
+    click(session, menu.x + 30, menu.y + 11 + 20 * row);
+    pump(session, 100);
+    return topWindow(false, dialog);
+}
+
 // Right-click menu, MIDI learn, the Edit MIDI Learn dialog, the main menu, Clear All, import.
 void checkMenus(HostSession& session)
 {
@@ -461,11 +473,7 @@ void checkMenus(HostSession& session)
     const Window focusBefore = focused();
     for (const KeySym answer : {XK_Escape, XK_Return})
     {
-        click(session, 20, 15);
-        CHECK(topWindow(true, &menu) != 0);
-        click(session, menu.x + 30, menu.y + 11);
-        pump(session, 100);
-        const Window question = topWindow(false, &dialog);
+        const Window question = fromMainMenu(session, 0, &dialog);
         CHECK(question != 0 && focused() == question);
         if (answer == XK_Escape)
         {
@@ -484,11 +492,7 @@ void checkMenus(HostSession& session)
     const std::string path = pathVariable != nullptr ? pathVariable : "/usr/bin:/bin";
     unsetenv("TAVREL_FILE_CHOOSER");
     setenv("PATH", (artifacts + "/no-programs").c_str(), 1);
-    click(session, 20, 15);
-    CHECK(topWindow(true, &menu) != 0);
-    click(session, menu.x + 30, menu.y + 31);
-    pump(session, 100);
-    const Window chooser = topWindow(false, &dialog);
+    const Window chooser = fromMainMenu(session, 1, &dialog);
     CHECK(chooser != 0 && focused() == chooser);
     moveTo(session, 5, 400);
     type(session, artifacts);
@@ -503,11 +507,7 @@ void checkMenus(HostSession& session)
     setenv("PATH", path.c_str(), 1);
 
     // The about box closes with a click.
-    click(session, 20, 15);
-    CHECK(topWindow(true, &menu) != 0);
-    click(session, menu.x + 30, menu.y + 51);
-    pump(session, 100);
-    CHECK(topWindow(false, &dialog) != 0 && dialog.width == 537 && dialog.height == 288);
+    CHECK(fromMainMenu(session, 2, &dialog) != 0 && dialog.width == 537 && dialog.height == 288);
     screenshot("x11-about.png", dialog.x, dialog.y, dialog.width, dialog.height);
     click(session, dialog.x + 100, dialog.y + 100);
     CHECK(topWindow(false) == 0);
