@@ -158,16 +158,30 @@ void TavrelView::showAbout()
 
 void TavrelView::importMidiLearn()
 {
-    if (chooser.isRunning())
+    if (chooser.isRunning() || !ownChooserEdit.expired())
     {
         return;
     }
-    if (!chooser.start("Import MIDI Learn", "*.fxb"))
+    if (chooser.start("Import MIDI Learn", "*.fxb"))
     {
-        showMessage("Error", "No file chooser could be started: install zenity or kdialog.");
+        importEdit = std::make_unique<Sonarch::Gui::MidiLearnEdit>(*midiLearn);
         return;
     }
-    importEdit = std::make_unique<Sonarch::Gui::MidiLearnEdit>(*midiLearn);
+    // No chooser program on this machine.
+    auto editing = std::make_shared<Sonarch::Gui::MidiLearnEdit>(*midiLearn);
+    ownChooserEdit = editing;
+    openDialog(makeOwnFileChooser(x, display, getWindow(), "Import MIDI Learn", ".fxb",
+                                  [this, editing](const std::string& path) { importFile(path); }));
+}
+
+void TavrelView::importFile(const std::string& path)
+{
+    const MidiLearnImportResult result = ::importMidiLearn(path.c_str(), *midiLearn);
+    // MidiLearnImportResult{} is Success, a name Xlib's headers take for a macro.
+    if (result != MidiLearnImportResult{})
+    {
+        showMessage("Error", midiLearnImportMessage(result));
+    }
 }
 
 void TavrelView::onIdle()
@@ -183,13 +197,7 @@ void TavrelView::onIdle()
     }
     if (state == FileChooser::State::Chosen)
     {
-        const MidiLearnImportResult result =
-            ::importMidiLearn(chooser.getPath().c_str(), *midiLearn);
-        // MidiLearnImportResult{} is Success, a name Xlib's headers take for a macro.
-        if (result != MidiLearnImportResult{})
-        {
-            showMessage("Error", midiLearnImportMessage(result));
-        }
+        importFile(chooser.getPath());
     }
     // A cancelled chooser shows nothing.
     importEdit.reset();

@@ -25,7 +25,8 @@ public:
 protected:
     // Two lines: the long name with " (CCnn)" when bound, then value and unit.
     void formatParameterText(int index, char* buffer, int size) override;
-    // Starts the desktop's file chooser; the file is read when it answers (onIdle).
+    // Starts the desktop's file chooser, else opens the plug-in's own; the file is read when it
+    // answers (onIdle, or the own chooser's answer).
     void importMidiLearn() override;
     void showAbout() override;
     void onIdle() override;
@@ -47,6 +48,8 @@ private:
                cairo_surface_t* const (&images)[kImageCount]);
     // Creates every control of the table; false at the first that could not be made.
     bool createControls();
+    // Reads the bindings of a bank file; a failure shows in a message.
+    void importFile(const std::string& path);
 
     cairo_surface_t* images[kImageCount] = {};
     Sonarch::Gui::FontDescription dropDownFont;
@@ -54,4 +57,6 @@ private:
     Sonarch::X11::FileChooser chooser;
     // The bindings' edit mark while the chooser is open, as on the other platform.
     std::unique_ptr<Sonarch::Gui::MidiLearnEdit> importEdit;
+    // The own chooser's edit mark, alive as long as its dialog (which owns it) is open.
+    std::weak_ptr<Sonarch::Gui::MidiLearnEdit> ownChooserEdit;
 };

@@ -1,6 +1,7 @@
 // The plug-in's own dialog window.
 #include "sonarch/gui/x11/Dialog.h"
 
+#include <X11/keysym.h>
 #include <algorithm>
 
 namespace Sonarch::X11
@@ -18,8 +19,28 @@ constexpr int kButtonWidth = 75;
 constexpr int kButtonHeight = 23;
 constexpr int kMessageWidth = 320;
 constexpr int kListWidth = 200;
+constexpr int kWideListWidth = 400;
+constexpr int kTextHeight = 22;
+// Enough for any path a user types; more is ignored.
+constexpr std::size_t kMaximumTextBytes = 4096;
 // Two clicks on one row within this time are a double click.
 constexpr Time kDoubleClickMilliseconds = 500;
+
+// The end of text that fits in widthPixels, so that the end of a long path stays in sight.
+std::string tailThatFits(TextMeasure& measure, const std::string& text, int widthPixels)
+{
+    std::size_t start = 0;
+    while (start < text.size() && measure.width(text.c_str() + start) > widthPixels)
+    {
+        ++start;
+        // Not inside a UTF-8 sequence.
+        while (start < text.size() && (static_cast<unsigned char>(text[start]) & 0xc0) == 0x80)
+        {
+            ++start;
+        }
+    }
+    return text.substr(start);
+}
 
 } // namespace
 
@@ -30,11 +51,16 @@ Dialog::Dialog(const XLibraries& libraries, Display* displayIn, Window over, con
       picture(pictureIn), answerFunction(std::move(answerIn))
 {
     font.height = 15;
-    if (buttonSet != kNoButtons)
+    typing = buttonSet == kOpenCancel;
+    if (typing)
+    {
+        buttons.push_back({"Open", true});
+    }
+    else if (buttonSet != kNoButtons)
     {
         buttons.push_back({"OK", true});
     }
-    if (buttonSet == kOkCancel)
+    if (buttonSet == kOkCancel || typing)
     {
         buttons.push_back({"Cancel", false});
     }
@@ -63,11 +89,13 @@ Dialog::Dialog(const XLibraries& libraries, Display* displayIn, Window over, con
         finished = true;
         return;
     }
+    x.XGetInputFocus(display, &focusBefore, &revertBefore);
     x.XStoreName(display, window, title != nullptr ? title : "");
     x.XSetTransientForHint(display, window, over);
     deleteWindow = x.XInternAtom(display, "WM_DELETE_WINDOW", False);
     x.XSetWMProtocols(display, window, &deleteWindow, 1);
-    x.XSelectInput(display, window, ExposureMask | ButtonPressMask);
+    x.XSelectInput(display, window,
+                   ExposureMask | ButtonPressMask | KeyPressMask | StructureNotifyMask);
     surface = x.cairo_xlib_surface_create(display, window, x.XDefaultVisual(display, screen), width,
                                           height);
     scrollTo(selection);
@@ -83,9 +111,128 @@ Dialog::~Dialog()
     }
     if (window != 0)
     {
+        giveFocusBack();
         x.XDestroyWindow(display, window);
         x.XFlush(display);
     }
+}
+
+void Dialog::giveFocusBack()
+{
+    // Only when the dialog still has the focus: the user may have given it to another window.
+    // The window it came from may be gone; the error of that stays in this scope.
+    ErrorTrap trap(x, display);
+    Window focus = 0;
+    int revert = 0;
+    x.XGetInputFocus(display, &focus, &revert);
+    if (focus == window)
+    {
+        x.XSetInputFocus(display, focusBefore, revertBefore, CurrentTime);
+    }
+    trap.sync();
+}
+
+void Dialog::setList(std::vector<std::string> rows, int selectionIn)
+{
+    list = std::move(rows);
+    selection = list.empty() ? -1 : std::clamp(selectionIn, 0, static_cast<int>(list.size()) - 1);
+    firstRow = 0;
+    scrollTo(selection);
+    paint();
+}
+
+void Dialog::setMessage(const std::string& line)
+{
+    lines = {line};
+    paint();
+}
+
+void Dialog::setText(const std::string& typed)
+{
+    typedText = typed.substr(0, kMaximumTextBytes);
+    paint();
+}
+
+void Dialog::confirm()
+{
+    if (acceptFunction && !acceptFunction(*this, selection, typedText))
+    {
+        paint();
+        return;
+    }
+    finished = true;
+    ok = true;
+}
+
+void Dialog::keyPressed(XKeyEvent& event)
+{
+    KeySym symbol = NoSymbol;
+    char typed[16] = {};
+    const int count = x.XLookupString(&event, typed, sizeof(typed) - 1, &symbol, nullptr);
+    const int rows = static_cast<int>(list.size());
+    switch (symbol)
+    {
+    case XK_Escape:
+        finished = true;
+        ok = false;
+        return;
+    case XK_Return:
+    case XK_KP_Enter:
+        if (picture != nullptr)
+        {
+            finished = true;
+            ok = true;
+        }
+        else if (!buttons.empty())
+        {
+            confirm();
+        }
+        return;
+    case XK_Up:
+    case XK_Down:
+    case XK_Page_Up:
+    case XK_Page_Down:
+        if (rows > 0)
+        {
+            const int step = symbol == XK_Up        ? -1
+                             : symbol == XK_Down    ? 1
+                             : symbol == XK_Page_Up ? -kListRows
+                                                    : kListRows;
+            selection = std::clamp(selection + step, 0, rows - 1);
+            scrollTo(selection);
+            paint();
+        }
+        return;
+    case XK_BackSpace:
+        if (typing && !typedText.empty())
+        {
+            // One character, all the bytes of its UTF-8 sequence.
+            while (typedText.size() > 1 &&
+                   (static_cast<unsigned char>(typedText.back()) & 0xc0) == 0x80)
+            {
+                typedText.pop_back();
+            }
+            typedText.pop_back();
+            paint();
+        }
+        return;
+    default:
+        break;
+    }
+    if (!typing || count <= 0)
+    {
+        return;
+    }
+    for (int i = 0; i < count && typedText.size() < kMaximumTextBytes; ++i)
+    {
+        const auto byte = static_cast<unsigned char>(typed[i]);
+        // Control characters (Tab, Delete, ...) are no part of a path typed here.
+        if (byte >= 0x20 && byte != 0x7f)
+        {
+            typedText.push_back(static_cast<char>(byte));
+        }
+    }
+    paint();
 }
 
 void Dialog::layout(const char* message)
@@ -94,6 +241,12 @@ void Dialog::layout(const char* message)
     TextMeasure measure(x, font);
     const std::string text = message;
     std::size_t start = 0;
+    if (typing)
+    {
+        // The chooser's folder: one line, its end shown when it is long.
+        lines = {text};
+        start = text.size();
+    }
     while (start < text.size())
     {
         std::size_t end = text.find('\n', start);
@@ -122,13 +275,19 @@ void Dialog::layout(const char* message)
         start = end == std::string::npos ? text.size() : end + 1;
     }
 
-    width = list.empty() ? kMessageWidth : kListWidth + 2 * kMargin;
+    width = list.empty() && !typing ? kMessageWidth
+                                    : (typing ? kWideListWidth : kListWidth) + 2 * kMargin;
     int y = kMargin;
     y += static_cast<int>(lines.size()) * kLineHeight;
-    if (!list.empty())
+    if (!list.empty() || typing)
     {
-        listPlace = {kMargin, y, kMargin + kListWidth, y + kListRows * kRowHeight + 2};
+        listPlace = {kMargin, y, width - kMargin, y + kListRows * kRowHeight + 2};
         y = listPlace.bottom + kMargin;
+    }
+    if (typing)
+    {
+        textPlace = {kMargin, y, width - kMargin, y + kTextHeight};
+        y = textPlace.bottom + kMargin;
     }
     else
     {
@@ -200,8 +359,15 @@ void Dialog::press(int pointerX, int pointerY, unsigned button, Time time)
     const int pressed = buttonAt(pointerX, pointerY);
     if (pressed >= 0)
     {
-        finished = true;
-        ok = buttons[static_cast<std::size_t>(pressed)].second;
+        if (buttons[static_cast<std::size_t>(pressed)].second)
+        {
+            confirm();
+        }
+        else
+        {
+            finished = true;
+            ok = false;
+        }
         return;
     }
     if (!list.empty() && pointerX >= listPlace.left && pointerX < listPlace.right &&
@@ -214,10 +380,15 @@ void Dialog::press(int pointerX, int pointerY, unsigned button, Time time)
             selection = row;
             lastClickRow = row;
             lastClick = time;
+            if (typing)
+            {
+                typedText.clear();
+            }
             if (twice)
             {
-                finished = true;
-                ok = true;
+                // A second click on the row the first one made is not a double click again.
+                lastClickRow = -1;
+                confirm();
                 return;
             }
             paint();
@@ -242,6 +413,20 @@ bool Dialog::handleEvent(const XEvent& event)
     case ButtonPress:
         press(event.xbutton.x, event.xbutton.y, event.xbutton.button, event.xbutton.time);
         break;
+    case KeyPress:
+    {
+        XKeyEvent key = event.xkey;
+        keyPressed(key);
+        break;
+    }
+    case MapNotify:
+    {
+        // Viewable now, which the focus needs; a window manager may have unmapped it again.
+        ErrorTrap trap(x, display);
+        x.XSetInputFocus(display, window, RevertToParent, CurrentTime);
+        trap.sync();
+        break;
+    }
     case ClientMessage:
         if (static_cast<Atom>(event.xclient.data.l[0]) == deleteWindow)
         {
@@ -275,14 +460,29 @@ void Dialog::paint()
     Painter painter(x, cr);
     painter.fill({0, 0, width, height}, kFaceColour);
     painter.image(picture, 0, 0, 0, 0, width, height);
+    TextMeasure measure(x, font);
     int y = kMargin;
     for (const std::string& line : lines)
     {
-        painter.text(line.c_str(), font, kTextColour,
+        const std::string shown = typing ? tailThatFits(measure, line, width - 2 * kMargin) : line;
+        painter.text(shown.c_str(), font, kTextColour,
                      {kMargin, y, width - kMargin, y + kLineHeight}, true);
         y += kLineHeight;
     }
-    if (!list.empty())
+    if (typing)
+    {
+        painter.fill(textPlace, kListFace);
+        painter.frame(textPlace, kButtonFrame);
+        const int room = textPlace.width() - 10;
+        const std::string shown = tailThatFits(measure, typedText, room);
+        painter.text(shown.c_str(), font, kTextColour,
+                     {textPlace.left + 4, textPlace.top, textPlace.right - 4, textPlace.bottom},
+                     true);
+        // The caret after the text.
+        const int caret = textPlace.left + 4 + static_cast<int>(measure.width(shown.c_str())) + 1;
+        painter.fill({caret, textPlace.top + 4, caret + 1, textPlace.bottom - 4}, kTextColour);
+    }
+    if (!list.empty() || typing)
     {
         painter.fill(listPlace, kListFace);
         painter.frame(listPlace, kButtonFrame);

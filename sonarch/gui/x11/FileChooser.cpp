@@ -1,10 +1,13 @@
-// The desktop's file chooser as a child process.
+// The desktop's file chooser as a child process, and the plug-in's own where there is none.
 #include "sonarch/gui/x11/FileChooser.h"
+
+#include "sonarch/gui/FolderListing.h"
 
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
+#include <filesystem>
 #include <spawn.h>
 #include <string>
 #include <sys/wait.h>
@@ -155,6 +158,107 @@ FileChooser::State FileChooser::poll()
     }
     const bool chosen = ended > 0 && WIFEXITED(status) && WEXITSTATUS(status) == 0 && !path.empty();
     return chosen ? State::Chosen : State::Cancelled;
+}
+
+} // namespace Sonarch::X11
+
+namespace Sonarch::X11
+{
+
+namespace
+{
+
+// The folder of the last file picked in the own chooser (user-interface thread only).
+std::string lastFolder;
+
+struct OwnChooser
+{
+    std::string folder;
+    std::string extension;
+    std::string home;
+    std::vector<Gui::FolderEntry> rows;
+    std::string picked;
+
+    // The rows as shown: a folder's name ends in '/'.
+    std::vector<std::string> rowTexts()
+    {
+        rows = Gui::listFolder(folder, extension);
+        std::vector<std::string> texts;
+        for (const Gui::FolderEntry& row : rows)
+        {
+            texts.push_back(row.isFolder && row.name != ".." ? row.name + "/" : row.name);
+        }
+        return texts;
+    }
+};
+
+std::string startFolder()
+{
+    std::error_code error;
+    if (!lastFolder.empty() && std::filesystem::is_directory(lastFolder, error))
+    {
+        return lastFolder;
+    }
+    char working[4096];
+    if (getcwd(working, sizeof(working)) != nullptr)
+    {
+        return working;
+    }
+    const char* home = std::getenv("HOME");
+    return home != nullptr && *home == '/' ? home : "/";
+}
+
+} // namespace
+
+std::unique_ptr<Dialog> makeOwnFileChooser(const XLibraries& libraries, Display* display,
+                                           Window over, const char* title,
+                                           const std::string& extension,
+                                           std::function<void(const std::string& path)> chosen)
+{
+    auto state = std::make_shared<OwnChooser>();
+    state->folder = startFolder();
+    state->extension = extension;
+    const char* home = std::getenv("HOME");
+    state->home = home != nullptr ? home : "";
+    auto dialog = std::make_unique<Dialog>(libraries, display, over, title, state->folder.c_str(),
+                                           state->rowTexts(), 0, Dialog::kOpenCancel,
+                                           [state, chosen](bool ok, int)
+                                           {
+                                               if (ok && !state->picked.empty() && chosen)
+                                               {
+                                                   chosen(state->picked);
+                                               }
+                                           });
+    dialog->setAccept(
+        [state](Dialog& shown, int selection, const std::string& text)
+        {
+            const bool onRow = text.empty();
+            if (onRow && (selection < 0 || selection >= static_cast<int>(state->rows.size())))
+            {
+                return false;
+            }
+            const std::string target = Gui::resolvePath(
+                state->folder, onRow ? state->rows[static_cast<std::size_t>(selection)].name : text,
+                state->home);
+            std::error_code error;
+            if (std::filesystem::is_directory(target, error))
+            {
+                state->folder = target;
+                shown.setMessage(state->folder);
+                shown.setList(state->rowTexts(), 0);
+                shown.setText("");
+                return false;
+            }
+            if (!std::filesystem::is_regular_file(target, error))
+            {
+                shown.setMessage("No such file: " + target);
+                return false;
+            }
+            state->picked = target;
+            lastFolder = std::filesystem::path(target).parent_path().string();
+            return true;
+        });
+    return dialog;
 }
 
 } // namespace Sonarch::X11

@@ -1,6 +1,10 @@
 // Asking the desktop for a file to open, without blocking the user-interface thread.
 #pragma once
 
+#include "sonarch/gui/x11/Dialog.h"
+
+#include <functional>
+#include <memory>
 #include <string>
 #include <sys/types.h>
 
@@ -9,7 +13,8 @@ namespace Sonarch::X11
 
 // Runs a chooser program as a child process and reads the path it prints: the program named by
 // TAVREL_FILE_CHOOSER (given the title and the pattern as its two arguments), else zenity, else
-// kdialog, whichever the machine has. The owner polls it from its idle calls; nothing waits.
+// kdialog, whichever the machine has. The owner polls it from its idle calls; nothing waits. Where
+// none of them is found, the owner opens the plug-in's own chooser (makeOwnFileChooser).
 class FileChooser
 {
 public:
@@ -38,5 +43,15 @@ private:
     int output = -1;
     std::string path;
 };
+
+// The plug-in's own chooser, a dialog over the window `over`: the folder's path, its sub-folders
+// and its files ending in extension (".fxb"), and a line for a typed path. Enter, Open or a double
+// click enters a folder or picks a file (the typed path, else the selected row); typed paths are
+// relative to the folder shown, or absolute, or under "~". It opens in the folder of the last file
+// picked, else the working folder. chosen gets the picked file's path; Cancel calls nothing.
+std::unique_ptr<Dialog> makeOwnFileChooser(const XLibraries& libraries, Display* display,
+                                           Window over, const char* title,
+                                           const std::string& extension,
+                                           std::function<void(const std::string& path)> chosen);
 
 } // namespace Sonarch::X11

@@ -1,6 +1,7 @@
 // The plug-in's own popup menu.
 #include "sonarch/gui/x11/PopupMenu.h"
 
+#include <X11/keysym.h>
 #include <algorithm>
 
 namespace Sonarch::X11
@@ -40,8 +41,8 @@ PopupMenu::PopupMenu(const XLibraries& libraries, Display* displayIn, int rootX,
     const int screen = x.XDefaultScreen(display);
     XSetWindowAttributes attributes = {};
     attributes.override_redirect = True;
-    attributes.event_mask =
-        ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask | LeaveWindowMask;
+    attributes.event_mask = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask |
+                            LeaveWindowMask | KeyPressMask;
     window = x.XCreateWindow(display, x.XRootWindow(display, screen), rootX, rootY,
                              static_cast<unsigned>(width), static_cast<unsigned>(height), 0,
                              CopyFromParent, InputOutput, nullptr, CWOverrideRedirect | CWEventMask,
@@ -58,6 +59,9 @@ PopupMenu::PopupMenu(const XLibraries& libraries, Display* displayIn, int rootX,
     x.XSync(display, False);
     x.XGrabPointer(display, window, True, ButtonPressMask | ButtonReleaseMask | PointerMotionMask,
                    GrabModeAsync, GrabModeAsync, None, None, CurrentTime);
+    // The keys come to the menu while it is open, as a desktop menu takes them; the host has them
+    // back when it closes. A refused grab (another client holds the keyboard) leaves the mouse.
+    x.XGrabKeyboard(display, window, False, GrabModeAsync, GrabModeAsync, CurrentTime);
     x.XFlush(display);
 }
 
@@ -70,6 +74,7 @@ PopupMenu::~PopupMenu()
     if (window != 0)
     {
         x.XUngrabPointer(display, CurrentTime);
+        x.XUngrabKeyboard(display, CurrentTime);
         x.XDestroyWindow(display, window);
         x.XFlush(display);
     }
@@ -89,6 +94,40 @@ void PopupMenu::finish(int chosen)
 {
     finished = true;
     command = chosen;
+}
+
+void PopupMenu::keyPressed(XKeyEvent& event)
+{
+    KeySym symbol = NoSymbol;
+    char text[8];
+    x.XLookupString(&event, text, sizeof(text), &symbol, nullptr);
+    const int count = static_cast<int>(rows.size());
+    switch (symbol)
+    {
+    case XK_Escape:
+        finish(0);
+        break;
+    case XK_Return:
+    case XK_KP_Enter:
+        if (highlighted >= 0)
+        {
+            finish(rows[static_cast<std::size_t>(highlighted)].command);
+        }
+        break;
+    case XK_Up:
+    case XK_Down:
+        if (count > 0)
+        {
+            // From no highlight, Down starts at the first row and Up at the last.
+            const int step = symbol == XK_Down ? 1 : -1;
+            highlighted =
+                highlighted < 0 ? (step > 0 ? 0 : count - 1) : (highlighted + step + count) % count;
+            paint();
+        }
+        break;
+    default:
+        break;
+    }
 }
 
 bool PopupMenu::handleEvent(const XEvent& event)
@@ -121,6 +160,12 @@ bool PopupMenu::handleEvent(const XEvent& event)
             finish(0);
         }
         break;
+    case KeyPress:
+    {
+        XKeyEvent key = event.xkey;
+        keyPressed(key);
+        break;
+    }
     case ButtonRelease:
     {
         // The release of the click that opened the menu lands outside it and counts for nothing.

@@ -12,10 +12,11 @@
 namespace Sonarch::X11
 {
 
-// X11 has no menus of its own. The menu holds the pointer grab while open: a button released on
-// a row chooses its command, a press outside the menu dismisses it (command 0). The owner feeds it
-// every event of the display and asks whether it has finished. Destroying the window ends the
-// grab with it.
+// X11 has no menus of its own. The menu holds the pointer and keyboard grabs while open: a button
+// released on a row chooses its command, a press outside the menu or Escape dismisses it
+// (command 0); Up and Down move the highlight and Enter chooses the highlighted row. The owner
+// feeds it every event of the display and asks whether it has finished. Destroying the window
+// ends the grabs with it.
 class PopupMenu
 {
 public:
@@ -46,6 +47,7 @@ private:
     void paint();
     int rowAt(int x, int y) const;
     void finish(int chosen);
+    void keyPressed(XKeyEvent& event);
 
     const XLibraries& x;
     Display* display;

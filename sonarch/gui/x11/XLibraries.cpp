@@ -63,9 +63,13 @@ int trapError(Display* display, XErrorEvent* error)
 ErrorTrap::ErrorTrap(const XLibraries& libraries, Display* displayIn)
     : x(libraries), display(displayIn), outermost(trappedDisplay == nullptr)
 {
-    // A scope inside another (a close from the idle call) leaves the outer one in charge.
+    // A scope inside another (a close from the idle call) leaves the outer one in charge, but
+    // keeps apart the errors of its own requests.
     if (!outermost)
     {
+        x.XSync(display, False);
+        outerFailed = errorTrapped;
+        errorTrapped = false;
         return;
     }
     trappedDisplay = display;
@@ -79,6 +83,7 @@ ErrorTrap::~ErrorTrap()
     x.XSync(display, False);
     if (!outermost)
     {
+        errorTrapped = errorTrapped || outerFailed;
         return;
     }
     x.XSetErrorHandler(previous);

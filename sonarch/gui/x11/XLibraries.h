@@ -35,6 +35,11 @@ namespace Sonarch::X11
     F(XGetWindowAttributes)                                                                        \
     F(XGrabPointer)                                                                                \
     F(XUngrabPointer)                                                                              \
+    F(XGrabKeyboard)                                                                               \
+    F(XUngrabKeyboard)                                                                             \
+    F(XSetInputFocus)                                                                              \
+    F(XGetInputFocus)                                                                              \
+    F(XLookupString)                                                                               \
     F(XPending)                                                                                    \
     F(XNextEvent)                                                                                  \
     F(XFlush)                                                                                      \
@@ -86,8 +91,9 @@ struct XLibraries
 // host, or a window the host destroyed under the panel, fails an operation instead of reaching
 // Xlib's default handler, which ends the process. Errors of other connections (the host's own) go
 // on to the handler that was installed before. The scope ends with a round trip, so the errors
-// of its requests arrive inside it. On the user-interface thread; a scope opened inside another
-// leaves the handling to the outer one.
+// of its requests arrive inside it. On the user-interface thread. A scope opened inside another
+// takes only the errors of its own requests in sync(); those it leaves untaken go on to the outer
+// scope when it ends.
 class ErrorTrap
 {
 public:
@@ -103,6 +109,8 @@ private:
     const XLibraries& x;
     Display* display;
     bool outermost;
+    // In a nested scope: whether the outer one had caught an error before this one began.
+    bool outerFailed = false;
     int (*previous)(Display*, XErrorEvent*) = nullptr;
 };
 

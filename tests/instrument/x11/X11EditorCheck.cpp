@@ -7,6 +7,7 @@
 #include "tests/support/CheckHarness.h"
 #include "tools/render/FxPreset.h"
 
+#include <X11/XKBlib.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
@@ -64,6 +65,45 @@ void button(HostSession& session, unsigned number, bool down)
 void key(KeySym symbol, bool down)
 {
     XTestFakeKeyEvent(display, XKeysymToKeycode(display, symbol), down ? True : False, CurrentTime);
+}
+
+// A key pressed and released, then idle calls.
+void press(HostSession& session, KeySym symbol)
+{
+    key(symbol, true);
+    key(symbol, false);
+    pump(session, 30);
+}
+
+// Types printable ASCII text, with Shift where the keymap puts a character on the shifted level.
+void type(HostSession& session, const std::string& text)
+{
+    for (const char character : text)
+    {
+        const KeySym symbol = static_cast<unsigned char>(character);
+        const KeyCode code = XKeysymToKeycode(display, symbol);
+        CHECK_MSG(code != 0, format("no key for '%c'", character));
+        const bool shifted = XkbKeycodeToKeysym(display, code, 0, 0) != symbol;
+        if (shifted)
+        {
+            key(XK_Shift_L, true);
+        }
+        XTestFakeKeyEvent(display, code, True, CurrentTime);
+        XTestFakeKeyEvent(display, code, False, CurrentTime);
+        if (shifted)
+        {
+            key(XK_Shift_L, false);
+        }
+        pump(session, 5);
+    }
+}
+
+Window focused()
+{
+    Window focus = 0;
+    int revert = 0;
+    XGetInputFocus(display, &focus, &revert);
+    return focus;
 }
 
 void click(HostSession& session, int x, int y, unsigned number = 1)
@@ -176,11 +216,15 @@ void checkOpen(HostSession& session)
     CHECK(session.dispatch(effEditGetRect, 0, 0, &rect) == 1 && rect != nullptr);
     CHECK(rect != nullptr && rect->right - rect->left == TavrelPanel::kWidth &&
           rect->bottom - rect->top == TavrelPanel::kHeight);
+    const Window focus = focused();
     const Window panel = openEditor(session);
     XWindowAttributes attributes = {};
     XGetWindowAttributes(display, panel, &attributes);
     CHECK(attributes.width == TavrelPanel::kWidth && attributes.height == TavrelPanel::kHeight &&
           attributes.map_state == IsViewable);
+    // The host keeps its keys: the panel neither takes the focus nor listens to the keyboard.
+    CHECK(focused() == focus);
+    CHECK((attributes.all_event_masks & (KeyPressMask | KeyReleaseMask)) == 0);
 }
 
 // Every control of the table answers at its place for its own parameter: a click on a switch, a
@@ -345,6 +389,18 @@ bool controllerMovesCutoff(HostSession& session, int value, int controller = 74)
     return std::fabs(session.getParameter(cutoff) - value / 127.0f) < 0.01f;
 }
 
+// Chooses a row of the main menu (0 Clear All, 1 Import, 2 About while not learning); the dialog
+// it opened, 0 for none.
+Window fromMainMenu(HostSession& session, int row, XWindowAttributes* dialog)
+{
+    click(session, 20, 15);
+    XWindowAttributes menu = {};
+    CHECK(topWindow(true, &menu) != 0);
+    click(session, menu.x + 30, menu.y + 11 + 20 * row);
+    pump(session, 100);
+    return topWindow(false, dialog);
+}
+
 // Right-click menu, MIDI learn, the Edit MIDI Learn dialog, the main menu, Clear All, import.
 void checkMenus(HostSession& session)
 {
@@ -406,23 +462,52 @@ void checkMenus(HostSession& session)
     pump(session, 400);
     CHECK(controllerMovesCutoff(session, 80));
 
-    // Clear All asks first; OK clears.
+    // Escape closes the main menu with nothing chosen.
     click(session, 20, 15);
-    CHECK(topWindow(true, &menu) != 0);
-    click(session, menu.x + 30, menu.y + 11);
-    pump(session, 100);
-    CHECK(topWindow(false, &dialog) != 0);
-    screenshot("x11-clear-all.png", dialog.x, dialog.y, dialog.width, dialog.height);
-    click(session, dialog.x + dialog.width - 12 - 75 - 8 - 75 + 30, dialog.y + dialog.height - 20);
-    pump(session);
-    CHECK(!controllerMovesCutoff(session, 70));
+    CHECK(topWindow(true) != 0);
+    press(session, XK_Escape);
+    CHECK(topWindow(true) == 0 && topWindow(false) == 0);
+
+    // Clear All asks first, with the keyboard's focus, given back when it closes: Escape cancels,
+    // Enter is OK and clears. The pointer rests outside the question meanwhile.
+    const Window focusBefore = focused();
+    for (const KeySym answer : {XK_Escape, XK_Return})
+    {
+        const Window question = fromMainMenu(session, 0, &dialog);
+        CHECK(question != 0 && focused() == question);
+        if (answer == XK_Escape)
+        {
+            screenshot("x11-clear-all.png", dialog.x, dialog.y, dialog.width, dialog.height);
+        }
+        moveTo(session, 5, 400);
+        press(session, answer);
+        CHECK(topWindow(false) == 0 && focused() == focusBefore);
+        CHECK(controllerMovesCutoff(session, 70) == (answer == XK_Escape));
+    }
+
+    // Without a chooser program the import opens the plug-in's own chooser: the artifacts' folder
+    // typed and entered, then the bank file's name typed, and Enter imports it.
+    const std::string ownChooser = getenv("TAVREL_FILE_CHOOSER");
+    const char* const pathVariable = getenv("PATH");
+    const std::string path = pathVariable != nullptr ? pathVariable : "/usr/bin:/bin";
+    unsetenv("TAVREL_FILE_CHOOSER");
+    setenv("PATH", (artifacts + "/no-programs").c_str(), 1);
+    const Window chooser = fromMainMenu(session, 1, &dialog);
+    CHECK(chooser != 0 && focused() == chooser);
+    moveTo(session, 5, 400);
+    type(session, artifacts);
+    press(session, XK_Return);
+    screenshot("x11-file-chooser.png", dialog.x, dialog.y, dialog.width, dialog.height);
+    CHECK(topWindow(false) == chooser && !controllerMovesCutoff(session, 60));
+    type(session, "x11-import.fxb");
+    press(session, XK_Return);
+    CHECK(topWindow(false) == 0);
+    CHECK(controllerMovesCutoff(session, 60));
+    setenv("TAVREL_FILE_CHOOSER", ownChooser.c_str(), 1);
+    setenv("PATH", path.c_str(), 1);
 
     // The about box closes with a click.
-    click(session, 20, 15);
-    CHECK(topWindow(true, &menu) != 0);
-    click(session, menu.x + 30, menu.y + 51);
-    pump(session, 100);
-    CHECK(topWindow(false, &dialog) != 0 && dialog.width == 537 && dialog.height == 288);
+    CHECK(fromMainMenu(session, 2, &dialog) != 0 && dialog.width == 537 && dialog.height == 288);
     screenshot("x11-about.png", dialog.x, dialog.y, dialog.width, dialog.height);
     click(session, dialog.x + 100, dialog.y + 100);
     CHECK(topWindow(false) == 0);
@@ -445,6 +530,12 @@ void checkScreenshots(HostSession& session)
     screenshot("x11-drop-down.png", 0, 0, 400, 700);
     click(session, 900, 900); // outside: dismissed
     CHECK(topWindow(true) == 0);
+    // Escape dismisses the list too, and nothing is chosen.
+    session.callbacks().automations.clear();
+    click(session, box.x + 40, box.y + 7);
+    CHECK(topWindow(true) != 0);
+    press(session, XK_Escape);
+    CHECK(topWindow(true) == 0 && session.callbacks().automations.empty());
 }
 
 void checkLifecycle(HostSession& session)
