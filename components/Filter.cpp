@@ -300,7 +300,7 @@ template <int Mode, bool Modulated, bool Watched, class T>
 
 // The per-sample loop of a block over the filters a T holds: one for float, four side by side
 // for FloatLanes. The loop of a single filter is one long chain of dependent steps, so four in
-// step cost little more than one. Samples are read and written four at a time.
+// step cost little more than one. Four filters read and write four samples at a time.
 template <int Mode, bool Modulated, bool Watched, class T>
 void runFilter(FilterLane* lanes, int count)
 {
@@ -315,7 +315,8 @@ void runFilter(FilterLane* lanes, int count)
                             gatherField<T>(lanes, &FilterLane::s2), gatherRuns<T>(lanes)};
 
     int i = 0;
-    for (; i + kLanes <= count; i += kLanes)
+    // One filter runs sample by sample; four read and write four samples at a time.
+    for (; !std::is_same_v<T, float> && i + kLanes <= count; i += kLanes)
     {
         T xs[kLanes];
         T magnitudes[kLanes] = {};
