@@ -10,9 +10,27 @@
 #include <cmath>
 #include <cstdint>
 
-#ifdef TAVREL_LANES_SSE2
-#include <emmintrin.h>
-#endif
+#include <type_traits>
+
+// One filter's block as the per-sample loop takes it: its buffers, settings and running state.
+struct FilterLane
+{
+    const float* x;         // input sum
+    const float* magnitude; // silence measure of the input sum
+    const float* mod;       // modulation sum, tenths of an octave
+    float* out;
+    float cutoffTarget;    // cycles per sample
+    float cutoffRate;      // smoother coefficient per sample
+    float resonanceTarget; // 0..1
+    float resonanceRate;
+    float range;  // q
+    float cutoff; // smoothed, cycles per sample
+    float resonance;
+    float s1;
+    float s2;
+    std::int32_t silentRun; // silent input samples in a row, across blocks
+    int mode;
+};
 
 namespace
 {
@@ -47,329 +65,336 @@ constexpr float kMaxFeedback = 4.0f;
 // finite (about 1.7e7, the value of the neighbouring g) instead of turning into inf x 0 = NaN.
 constexpr float kSmallestGap = 5.9604645e-8f;
 
-struct FilterLoopSettings
+// The settings of a block, one value per filter (T float) or per lane (T FloatLanes).
+template <class T>
+struct KernelSettings
 {
-    float cutoffTarget;    // cycles per sample
-    float cutoffRate;      // smoother coefficient per sample
-    float resonanceTarget; // 0..1
-    float resonanceRate;
-    float range; // q
+    T cutoffTarget;    // cycles per sample
+    T cutoffRate;      // smoother coefficient per sample
+    T resonanceTarget; // 0..1
+    T resonanceRate;
+    T range; // q
 };
 
-struct FilterLoopState
+// The running state of the per-sample loop.
+template <class T>
+struct KernelState
 {
-    float cutoff; // smoothed, cycles per sample
-    float resonance;
-    float s1;
-    float s2;
-    int silentRun; // silent input samples in a row, across blocks
+    T cutoff; // smoothed, cycles per sample
+    T resonance;
+    T s1;
+    T s2;
+    IntFor<T> silentRun; // silent input samples in a row, across blocks
 };
 
-// The per-sample loop for one mode, on local copies of the state. x is the input sum, magnitude
-// the input's silence measure and mod the modulation sum in tenths of an octave. Without
-// modulation (Modulated false) mod is not read: a sum of 0 gives fastExp2(0), exactly 1. Without
-// a silent input sample in the block (Watched false) magnitude is not read: the run of silent
-// samples ends at the first sample and no reset can happen.
-template <int Mode, bool Modulated, bool Watched>
-void runFilterLoop(const float* x, const float* magnitude, const float* mod, float* out, int count,
-                   const FilterLoopSettings& settings, FilterLoopState& state)
+// A field of the filters a T holds: of lanes[0] for float, of lanes[0..3] for FloatLanes.
+template <class T>
+T gatherField(const FilterLane* lanes, float FilterLane::*field)
 {
-    const float cutoffTarget = settings.cutoffTarget;
-    const float cutoffRate = settings.cutoffRate;
-    const float resonanceTarget = settings.resonanceTarget;
-    const float resonanceRate = settings.resonanceRate;
-    const float range = settings.range;
-    float cutoff = state.cutoff;
-    float resonance = state.resonance;
-    float state1 = state.s1;
-    float state2 = state.s2;
-    int silentRun = state.silentRun;
-
-    for (int i = 0; i < count; ++i)
+    if constexpr (std::is_same_v<T, float>)
     {
-        if constexpr (Watched)
-        {
-            silentRun = magnitude[i] < kSilence ? silentRun + 1 : 0;
-        }
-        if (Watched && silentRun >= kSilentRun)
-        {
-            // A silent input clears the ringing and snaps the smoothers.
-            cutoff = cutoffTarget;
-            resonance = resonanceTarget;
-            state1 = 0.0f;
-            state2 = 0.0f;
-            silentRun = kSilentRun;
-        }
-        cutoff = cutoff + (cutoffTarget - cutoff) * cutoffRate + kAntiDenormal;
-        resonance = resonance + (resonanceTarget - resonance) * resonanceRate + kAntiDenormal;
-
-        float c = cutoff;
-        if constexpr (Modulated)
-        {
-            c = fastExp2(10.0f * mod[i]) * cutoff;
-        }
-        c = c < kMaxCutoff ? c : kMaxCutoff;
-        // The cubic maps 0..0.5 cycles per sample onto a stage coefficient of 0..q.
-        const float d = 1.0f - 2.0f * c;
-        const float g = (1.0f - d * d * d) * range + kMinCoefficient;
-
-        float oneMinusG = 1.0f - g;
-        oneMinusG = oneMinusG != 0.0f ? oneMinusG : kSmallestGap;
-        float fb = (1.0f + 1.0f / oneMinusG) * resonance * (state1 - state2);
-        fb = fb > kMaxFeedback ? kMaxFeedback : (fb < -kMaxFeedback ? -kMaxFeedback : fb);
-
-        state1 = state1 + g * (x[i] - state1 + fb);
-        state2 = state2 + g * (state1 - state2);
-
-        if constexpr (Mode == Filter::kHighpass)
-        {
-            out[i] = x[i] - state2;
-        }
-        else if constexpr (Mode == Filter::kBandpass)
-        {
-            out[i] = state1 - state2;
-        }
-        else if constexpr (Mode == Filter::kNotch)
-        {
-            out[i] = x[i] - (state1 - state2);
-        }
-        else
-        {
-            out[i] = state2;
-        }
-    }
-
-    if constexpr (!Watched)
-    {
-        silentRun = count > 0 ? 0 : silentRun;
-    }
-    state = {cutoff, resonance, state1, state2, silentRun};
-}
-
-// One filter's share of a four-lane loop: its buffers, settings and state.
-struct FilterLane
-{
-    const float* x;
-    const float* magnitude;
-    const float* mod;
-    float* out;
-    FilterLoopSettings settings;
-    FilterLoopState state;
-};
-
-#ifdef TAVREL_LANES_SSE2
-// The settings of four lanes, and their running state.
-struct LaneSettings
-{
-    __m128 cutoffTarget;
-    __m128 cutoffRate;
-    __m128 resonanceTarget;
-    __m128 resonanceRate;
-    __m128 range;
-};
-
-struct LaneState
-{
-    __m128 cutoff;
-    __m128 resonance;
-    __m128 state1;
-    __m128 state2;
-    __m128i silentRun;
-};
-
-// One sample of four lanes: runFilterLoop's loop body with the same operations in the same order,
-// so that each lane's result and state equal the scalar loop's bit for bit.
-template <int Mode, bool Modulated, bool Watched>
-[[gnu::always_inline]] inline __m128 stepLanes(const LaneSettings& settings, LaneState& state,
-                                               __m128 x, __m128 magnitude, __m128 mod)
-{
-    const __m128 one = _mm_set1_ps(1.0f);
-
-    if constexpr (Watched)
-    {
-        const __m128 quiet = _mm_cmplt_ps(magnitude, _mm_set1_ps(kSilence));
-        state.silentRun = _mm_and_si128(_mm_castps_si128(quiet),
-                                        _mm_add_epi32(state.silentRun, _mm_set1_epi32(1)));
-    }
-    const __m128i snapRun = _mm_cmpgt_epi32(state.silentRun, _mm_set1_epi32(kSilentRun - 1));
-    if (Watched && _mm_movemask_epi8(snapRun) != 0)
-    {
-        const __m128 snap = _mm_castsi128_ps(snapRun);
-        state.cutoff =
-            select(LaneMask{snap}, FloatLanes(settings.cutoffTarget), FloatLanes(state.cutoff)).v;
-        state.resonance = select(LaneMask{snap}, FloatLanes(settings.resonanceTarget),
-                                 FloatLanes(state.resonance))
-                              .v;
-        state.state1 = _mm_andnot_ps(snap, state.state1);
-        state.state2 = _mm_andnot_ps(snap, state.state2);
-        state.silentRun = select(LaneMask{snap}, IntLanes(kSilentRun), IntLanes(state.silentRun)).v;
-    }
-
-    const __m128 antiDenormal = _mm_set1_ps(kAntiDenormal);
-    state.cutoff = _mm_add_ps(
-        _mm_add_ps(state.cutoff, _mm_mul_ps(_mm_sub_ps(settings.cutoffTarget, state.cutoff),
-                                            settings.cutoffRate)),
-        antiDenormal);
-    state.resonance =
-        _mm_add_ps(_mm_add_ps(state.resonance,
-                              _mm_mul_ps(_mm_sub_ps(settings.resonanceTarget, state.resonance),
-                                         settings.resonanceRate)),
-                   antiDenormal);
-
-    __m128 c = state.cutoff;
-    if constexpr (Modulated)
-    {
-        c = _mm_mul_ps(fastExp2(FloatLanes(_mm_mul_ps(_mm_set1_ps(10.0f), mod))).v, state.cutoff);
-    }
-    // minps(a, b) is a < b ? a : b, the scalar comparison with its NaN case.
-    c = _mm_min_ps(c, _mm_set1_ps(kMaxCutoff));
-    const __m128 d = _mm_sub_ps(one, _mm_mul_ps(_mm_set1_ps(2.0f), c));
-    const __m128 g =
-        _mm_add_ps(_mm_mul_ps(_mm_sub_ps(one, _mm_mul_ps(_mm_mul_ps(d, d), d)), settings.range),
-                   _mm_set1_ps(kMinCoefficient));
-
-    __m128 oneMinusG = _mm_sub_ps(one, g);
-    oneMinusG = select(LaneMask{_mm_cmpneq_ps(oneMinusG, _mm_setzero_ps())}, FloatLanes(oneMinusG),
-                       FloatLanes(kSmallestGap))
-                    .v;
-    __m128 fb = _mm_mul_ps(_mm_mul_ps(_mm_add_ps(one, _mm_div_ps(one, oneMinusG)), state.resonance),
-                           _mm_sub_ps(state.state1, state.state2));
-    // max(-4, fb) is -4 > fb ? -4 : fb and min(4, that) is 4 < it ? 4 : it: the scalar limits, a
-    // NaN passing through as there.
-    fb = _mm_min_ps(_mm_set1_ps(kMaxFeedback), _mm_max_ps(_mm_set1_ps(-kMaxFeedback), fb));
-
-    state.state1 =
-        _mm_add_ps(state.state1, _mm_mul_ps(g, _mm_add_ps(_mm_sub_ps(x, state.state1), fb)));
-    state.state2 = _mm_add_ps(state.state2, _mm_mul_ps(g, _mm_sub_ps(state.state1, state.state2)));
-
-    if constexpr (Mode == Filter::kHighpass)
-    {
-        return _mm_sub_ps(x, state.state2);
-    }
-    else if constexpr (Mode == Filter::kBandpass)
-    {
-        return _mm_sub_ps(state.state1, state.state2);
-    }
-    else if constexpr (Mode == Filter::kNotch)
-    {
-        return _mm_sub_ps(x, _mm_sub_ps(state.state1, state.state2));
+        return lanes[0].*field;
     }
     else
     {
-        return state.state2;
+        return T::make(lanes[0].*field, lanes[1].*field, lanes[2].*field, lanes[3].*field);
     }
 }
 
-// Samples i .. i + 3 of four lanes' buffers, one vector per sample.
-[[gnu::always_inline]] inline void loadSamples(const float* const* buffers, int i,
-                                               __m128 (&samples)[4])
+template <class T>
+IntFor<T> gatherRuns(const FilterLane* lanes)
 {
-    __m128 s0 = _mm_loadu_ps(buffers[0] + i);
-    __m128 s1 = _mm_loadu_ps(buffers[1] + i);
-    __m128 s2 = _mm_loadu_ps(buffers[2] + i);
-    __m128 s3 = _mm_loadu_ps(buffers[3] + i);
-    _MM_TRANSPOSE4_PS(s0, s1, s2, s3);
-    samples[0] = s0;
-    samples[1] = s1;
-    samples[2] = s2;
-    samples[3] = s3;
+    if constexpr (std::is_same_v<T, float>)
+    {
+        return lanes[0].silentRun;
+    }
+    else
+    {
+        return IntLanes::make(lanes[0].silentRun, lanes[1].silentRun, lanes[2].silentRun,
+                              lanes[3].silentRun);
+    }
 }
 
-// One sample of four lanes' buffers.
-inline __m128 loadSample(const float* const* buffers, int i)
+// Hands back the state of every filter a T holds.
+template <class T>
+void scatterState(FilterLane* lanes, const KernelState<T>& state)
 {
-    return _mm_setr_ps(buffers[0][i], buffers[1][i], buffers[2][i], buffers[3][i]);
+    if constexpr (std::is_same_v<T, float>)
+    {
+        lanes[0].cutoff = state.cutoff;
+        lanes[0].resonance = state.resonance;
+        lanes[0].s1 = state.s1;
+        lanes[0].s2 = state.s2;
+        lanes[0].silentRun = state.silentRun;
+    }
+    else
+    {
+        float cutoffs[kLanes];
+        float resonances[kLanes];
+        float states1[kLanes];
+        float states2[kLanes];
+        std::int32_t runs[kLanes];
+        state.cutoff.store(cutoffs);
+        state.resonance.store(resonances);
+        state.s1.store(states1);
+        state.s2.store(states2);
+        state.silentRun.store(runs);
+        for (int lane = 0; lane < kLanes; ++lane)
+        {
+            lanes[lane].cutoff = cutoffs[lane];
+            lanes[lane].resonance = resonances[lane];
+            lanes[lane].s1 = states1[lane];
+            lanes[lane].s2 = states2[lane];
+            lanes[lane].silentRun = runs[lane];
+        }
+    }
 }
 
-// runFilterLoop for four filters side by side, one per vector lane: each lane's samples and final
-// state are those of the scalar loop bit for bit, while the four recursions overlap instead of
-// waiting on each other. Four samples at a time are read and written through 4 x 4 transposes.
-template <int Mode, bool Modulated, bool Watched>
-void runFilterLanes(FilterLane* lanes, int count)
+// Samples i .. i + 3 of the buffer, one T per sample: four samples of one filter for float; for
+// FloatLanes the same sample of four filters, read as rows and turned into columns.
+template <class T>
+[[gnu::always_inline]] inline void
+loadColumns(const FilterLane* lanes, const float* FilterLane::*buffer, int i, T (&samples)[kLanes])
 {
-    auto gather = [lanes](auto field)
-    { return _mm_setr_ps(field(lanes[0]), field(lanes[1]), field(lanes[2]), field(lanes[3])); };
-    const LaneSettings settings = {
-        gather([](const FilterLane& l) { return l.settings.cutoffTarget; }),
-        gather([](const FilterLane& l) { return l.settings.cutoffRate; }),
-        gather([](const FilterLane& l) { return l.settings.resonanceTarget; }),
-        gather([](const FilterLane& l) { return l.settings.resonanceRate; }),
-        gather([](const FilterLane& l) { return l.settings.range; })};
-    LaneState state = {gather([](const FilterLane& l) { return l.state.cutoff; }),
-                       gather([](const FilterLane& l) { return l.state.resonance; }),
-                       gather([](const FilterLane& l) { return l.state.s1; }),
-                       gather([](const FilterLane& l) { return l.state.s2; }),
-                       _mm_setr_epi32(lanes[0].state.silentRun, lanes[1].state.silentRun,
-                                      lanes[2].state.silentRun, lanes[3].state.silentRun)};
-    const float* const x[4] = {lanes[0].x, lanes[1].x, lanes[2].x, lanes[3].x};
-    const float* const magnitude[4] = {lanes[0].magnitude, lanes[1].magnitude, lanes[2].magnitude,
-                                       lanes[3].magnitude};
-    const float* const mod[4] = {lanes[0].mod, lanes[1].mod, lanes[2].mod, lanes[3].mod};
-    float* const out[4] = {lanes[0].out, lanes[1].out, lanes[2].out, lanes[3].out};
+    if constexpr (std::is_same_v<T, float>)
+    {
+        for (int k = 0; k < kLanes; ++k)
+        {
+            samples[k] = (lanes[0].*buffer)[i + k];
+        }
+    }
+    else
+    {
+        for (int lane = 0; lane < kLanes; ++lane)
+        {
+            samples[lane] = T::load(lanes[lane].*buffer + i);
+        }
+        transpose(samples[0], samples[1], samples[2], samples[3]);
+    }
+}
+
+// The inverse of loadColumns for the output.
+template <class T>
+[[gnu::always_inline]] inline void storeColumns(FilterLane* lanes, int i, T (&samples)[kLanes])
+{
+    if constexpr (std::is_same_v<T, float>)
+    {
+        for (int k = 0; k < kLanes; ++k)
+        {
+            lanes[0].out[i + k] = samples[k];
+        }
+    }
+    else
+    {
+        transpose(samples[0], samples[1], samples[2], samples[3]);
+        for (int lane = 0; lane < kLanes; ++lane)
+        {
+            samples[lane].store(lanes[lane].out + i);
+        }
+    }
+}
+
+// Sample i of the buffer of every filter a T holds.
+template <class T>
+inline T loadSample(const FilterLane* lanes, const float* FilterLane::*buffer, int i)
+{
+    if constexpr (std::is_same_v<T, float>)
+    {
+        return (lanes[0].*buffer)[i];
+    }
+    else
+    {
+        return T::make((lanes[0].*buffer)[i], (lanes[1].*buffer)[i], (lanes[2].*buffer)[i],
+                       (lanes[3].*buffer)[i]);
+    }
+}
+
+template <class T>
+inline void storeSample(FilterLane* lanes, int i, T sample)
+{
+    if constexpr (std::is_same_v<T, float>)
+    {
+        lanes[0].out[i] = sample;
+    }
+    else
+    {
+        float samples[kLanes];
+        sample.store(samples);
+        for (int lane = 0; lane < kLanes; ++lane)
+        {
+            lanes[lane].out[i] = samples[lane];
+        }
+    }
+}
+
+// One sample of the filter for one mode. x is the input sum, magnitude the input's silence
+// measure and mod the modulation sum in tenths of an octave. Without modulation (Modulated false)
+// mod is not read: a sum of 0 gives fastExp2(0), exactly 1. Without a silent input sample in the
+// block (Watched false) magnitude is not read: the run of silent samples ends at the first sample
+// and no reset can happen. For FloatLanes every lane performs the operations of float in the same
+// order, so each lane's samples and state equal those of the filter run alone, bit for bit.
+template <int Mode, bool Modulated, bool Watched, class T>
+[[gnu::always_inline]] inline T stepFilter(const KernelSettings<T>& settings, KernelState<T>& state,
+                                           T x, T magnitude, T mod)
+{
+    using Int = IntFor<T>;
+    const T one(1.0f);
+
+    if constexpr (Watched)
+    {
+        state.silentRun = select(magnitude < T(kSilence), state.silentRun + Int(1), Int(0));
+        const auto snap = state.silentRun > Int(kSilentRun - 1);
+        if (anyLane(snap))
+        {
+            // A silent input clears the ringing and snaps the smoothers.
+            state.cutoff = select(snap, settings.cutoffTarget, state.cutoff);
+            state.resonance = select(snap, settings.resonanceTarget, state.resonance);
+            state.s1 = select(snap, T(0.0f), state.s1);
+            state.s2 = select(snap, T(0.0f), state.s2);
+            state.silentRun = select(snap, Int(kSilentRun), state.silentRun);
+        }
+    }
+    const T antiDenormal(kAntiDenormal);
+    state.cutoff =
+        state.cutoff + (settings.cutoffTarget - state.cutoff) * settings.cutoffRate + antiDenormal;
+    state.resonance = state.resonance +
+                      (settings.resonanceTarget - state.resonance) * settings.resonanceRate +
+                      antiDenormal;
+
+    T c = state.cutoff;
+    if constexpr (Modulated)
+    {
+        c = fastExp2(T(10.0f) * mod) * state.cutoff;
+    }
+    c = smaller(c, T(kMaxCutoff));
+    // The cubic maps 0..0.5 cycles per sample onto a stage coefficient of 0..q.
+    const T d = one - T(2.0f) * c;
+    const T g = (one - d * d * d) * settings.range + T(kMinCoefficient);
+
+    T oneMinusG = one - g;
+    oneMinusG = select(oneMinusG == T(0.0f), T(kSmallestGap), oneMinusG);
+    T fb = (one + one / oneMinusG) * state.resonance * (state.s1 - state.s2);
+    // -4 > fb ? -4 : fb, then 4 < that ? 4 : it: a NaN passes through.
+    fb = smaller(T(kMaxFeedback), larger(T(-kMaxFeedback), fb));
+
+    state.s1 = state.s1 + g * (x - state.s1 + fb);
+    state.s2 = state.s2 + g * (state.s1 - state.s2);
+
+    if constexpr (Mode == Filter::kHighpass)
+    {
+        return x - state.s2;
+    }
+    else if constexpr (Mode == Filter::kBandpass)
+    {
+        return state.s1 - state.s2;
+    }
+    else if constexpr (Mode == Filter::kNotch)
+    {
+        return x - (state.s1 - state.s2);
+    }
+    else
+    {
+        return state.s2;
+    }
+}
+
+// The per-sample loop of a block over the filters a T holds: one for float, four side by side
+// for FloatLanes. The loop of a single filter is one long chain of dependent steps, so four in
+// step cost little more than one. Four filters read and write four samples at a time.
+template <int Mode, bool Modulated, bool Watched, class T>
+void runFilter(FilterLane* lanes, int count)
+{
+    const KernelSettings<T> settings = {gatherField<T>(lanes, &FilterLane::cutoffTarget),
+                                        gatherField<T>(lanes, &FilterLane::cutoffRate),
+                                        gatherField<T>(lanes, &FilterLane::resonanceTarget),
+                                        gatherField<T>(lanes, &FilterLane::resonanceRate),
+                                        gatherField<T>(lanes, &FilterLane::range)};
+    KernelState<T> state = {gatherField<T>(lanes, &FilterLane::cutoff),
+                            gatherField<T>(lanes, &FilterLane::resonance),
+                            gatherField<T>(lanes, &FilterLane::s1),
+                            gatherField<T>(lanes, &FilterLane::s2), gatherRuns<T>(lanes)};
 
     int i = 0;
-    for (; i + 4 <= count; i += 4)
+    // One filter runs sample by sample; four read and write four samples at a time.
+    for (; !std::is_same_v<T, float> && i + kLanes <= count; i += kLanes)
     {
-        __m128 xs[4];
-        __m128 magnitudes[4] = {};
-        __m128 mods[4] = {};
-        loadSamples(x, i, xs);
+        T xs[kLanes];
+        T magnitudes[kLanes] = {};
+        T mods[kLanes] = {};
+        loadColumns(lanes, &FilterLane::x, i, xs);
         if constexpr (Watched)
         {
-            loadSamples(magnitude, i, magnitudes);
+            loadColumns(lanes, &FilterLane::magnitude, i, magnitudes);
         }
         if constexpr (Modulated)
         {
-            loadSamples(mod, i, mods);
+            loadColumns(lanes, &FilterLane::mod, i, mods);
         }
-        __m128 y0 =
-            stepLanes<Mode, Modulated, Watched>(settings, state, xs[0], magnitudes[0], mods[0]);
-        __m128 y1 =
-            stepLanes<Mode, Modulated, Watched>(settings, state, xs[1], magnitudes[1], mods[1]);
-        __m128 y2 =
-            stepLanes<Mode, Modulated, Watched>(settings, state, xs[2], magnitudes[2], mods[2]);
-        __m128 y3 =
-            stepLanes<Mode, Modulated, Watched>(settings, state, xs[3], magnitudes[3], mods[3]);
-        _MM_TRANSPOSE4_PS(y0, y1, y2, y3);
-        // Lanes past the last filter repeat one: the same values go to the same places again.
-        _mm_storeu_ps(out[0] + i, y0);
-        _mm_storeu_ps(out[1] + i, y1);
-        _mm_storeu_ps(out[2] + i, y2);
-        _mm_storeu_ps(out[3] + i, y3);
+        T ys[kLanes];
+        for (int k = 0; k < kLanes; ++k)
+        {
+            ys[k] = stepFilter<Mode, Modulated, Watched>(settings, state, xs[k], magnitudes[k],
+                                                         mods[k]);
+        }
+        storeColumns(lanes, i, ys);
     }
     for (; i < count; ++i)
     {
-        const __m128 mod1 = Modulated ? loadSample(mod, i) : _mm_setzero_ps();
-        const __m128 magnitude1 = Watched ? loadSample(magnitude, i) : _mm_setzero_ps();
-        const __m128 y = stepLanes<Mode, Modulated, Watched>(settings, state, loadSample(x, i),
-                                                             magnitude1, mod1);
-        alignas(16) float samples[4];
-        _mm_store_ps(samples, y);
-        for (int lane = 0; lane < 4; ++lane)
-        {
-            out[lane][i] = samples[lane];
-        }
+        const T mod = Modulated ? loadSample<T>(lanes, &FilterLane::mod, i) : T(0.0f);
+        const T magnitude = Watched ? loadSample<T>(lanes, &FilterLane::magnitude, i) : T(0.0f);
+        const T x = loadSample<T>(lanes, &FilterLane::x, i);
+        storeSample(lanes, i,
+                    stepFilter<Mode, Modulated, Watched>(settings, state, x, magnitude, mod));
     }
 
-    alignas(16) float cutoffs[4];
-    alignas(16) float resonances[4];
-    alignas(16) float states1[4];
-    alignas(16) float states2[4];
-    alignas(16) std::int32_t runs[4];
-    _mm_store_ps(cutoffs, state.cutoff);
-    _mm_store_ps(resonances, state.resonance);
-    _mm_store_ps(states1, state.state1);
-    _mm_store_ps(states2, state.state2);
-    _mm_store_si128(reinterpret_cast<__m128i*>(runs),
-                    !Watched && count > 0 ? _mm_setzero_si128() : state.silentRun);
-    for (int lane = 0; lane < 4; ++lane)
+    if (!Watched && count > 0)
     {
-        lanes[lane].state = {cutoffs[lane], resonances[lane], states1[lane], states2[lane],
-                             runs[lane]};
+        state.silentRun = IntFor<T>(0);
+    }
+    scatterState(lanes, state);
+}
+
+template <class T, int Mode>
+void runFilterMode(bool modulated, bool watched, FilterLane* lanes, int count)
+{
+    if (modulated && watched)
+    {
+        runFilter<Mode, true, true, T>(lanes, count);
+    }
+    else if (modulated)
+    {
+        runFilter<Mode, true, false, T>(lanes, count);
+    }
+    else if (watched)
+    {
+        runFilter<Mode, false, true, T>(lanes, count);
+    }
+    else
+    {
+        runFilter<Mode, false, false, T>(lanes, count);
     }
 }
 
-#endif // TAVREL_LANES_SSE2
+// The loop of a block in lanes[0]'s mode: lanes[0] alone for float, lanes[0..3] for FloatLanes.
+template <class T>
+void runFilterBlock(bool modulated, bool watched, FilterLane* lanes, int count)
+{
+    switch (lanes[0].mode)
+    {
+    case Filter::kHighpass:
+        runFilterMode<T, Filter::kHighpass>(modulated, watched, lanes, count);
+        break;
+    case Filter::kBandpass:
+        runFilterMode<T, Filter::kBandpass>(modulated, watched, lanes, count);
+        break;
+    case Filter::kNotch:
+        runFilterMode<T, Filter::kNotch>(modulated, watched, lanes, count);
+        break;
+    default:
+        runFilterMode<T, Filter::kLowpass>(modulated, watched, lanes, count);
+        break;
+    }
+}
 
 } // namespace
 
@@ -636,65 +661,39 @@ void Filter::applyAmplitude(int count)
     }
 }
 
-namespace
+FilterLane Filter::loadLane(const BlockInputs& inputs, bool modulated, int count)
 {
-
-template <int Mode>
-void runFilterLoop(bool modulated, bool watched, const float* x, const float* magnitude,
-                   const float* mod, float* out, int count, const FilterLoopSettings& settings,
-                   FilterLoopState& state)
-{
-    if (modulated && watched)
+    if (modulated && !inputs.modulated)
     {
-        runFilterLoop<Mode, true, true>(x, magnitude, mod, out, count, settings, state);
+        // A filter without modulation beside modulated ones reads a sum of 0.
+        std::fill(modulationSum, modulationSum + count, 0.0f);
     }
-    else if (modulated)
-    {
-        runFilterLoop<Mode, true, false>(x, magnitude, mod, out, count, settings, state);
-    }
-    else if (watched)
-    {
-        runFilterLoop<Mode, false, true>(x, magnitude, mod, out, count, settings, state);
-    }
-    else
-    {
-        runFilterLoop<Mode, false, false>(x, magnitude, mod, out, count, settings, state);
-    }
+    return {inputSum,
+            inputMagnitude,
+            modulationSum,
+            output,
+            cutoffSmoother.target,
+            cutoffSmoother.coefficient,
+            resonanceSmoother.target,
+            resonanceSmoother.coefficient,
+            q,
+            cutoffSmoother.current,
+            resonanceSmoother.current,
+            s1,
+            s2,
+            silentRun,
+            type.getInt()};
 }
 
-template <int Mode>
-void runFilterLanes(bool modulated, bool watched, FilterLane* lanes, int count)
+void Filter::storeLane(const FilterLane& lane, int count)
 {
-#ifndef TAVREL_LANES_SSE2
-    // Without SSE2 the lanes run one after the other through the scalar loop: the same samples
-    // and state, without the overlap.
-    for (int lane = 0; lane < Filter::kGroupLanes; ++lane)
-    {
-        FilterLane& own = lanes[lane];
-        runFilterLoop<Mode>(modulated, watched, own.x, own.magnitude, own.mod, own.out, count,
-                            own.settings, own.state);
-    }
-#else
-    if (modulated && watched)
-    {
-        runFilterLanes<Mode, true, true>(lanes, count);
-    }
-    else if (modulated)
-    {
-        runFilterLanes<Mode, true, false>(lanes, count);
-    }
-    else if (watched)
-    {
-        runFilterLanes<Mode, false, true>(lanes, count);
-    }
-    else
-    {
-        runFilterLanes<Mode, false, false>(lanes, count);
-    }
-#endif
+    cutoffSmoother.current = lane.cutoff;
+    resonanceSmoother.current = lane.resonance;
+    s1 = lane.s1;
+    s2 = lane.s2;
+    silentRun = lane.silentRun;
+    applyAmplitude(count);
 }
-
-} // namespace
 
 void Filter::process(int count)
 {
@@ -704,37 +703,9 @@ void Filter::process(int count)
         return;
     }
     const BlockInputs inputs = gatherInputs(count);
-
-    const FilterLoopSettings settings = {cutoffSmoother.target, cutoffSmoother.coefficient,
-                                         resonanceSmoother.target, resonanceSmoother.coefficient,
-                                         q};
-    FilterLoopState state = {cutoffSmoother.current, resonanceSmoother.current, s1, s2, silentRun};
-    switch (type.getInt())
-    {
-    case kHighpass:
-        runFilterLoop<kHighpass>(inputs.modulated, inputs.quiet, inputSum, inputMagnitude,
-                                 modulationSum, output, count, settings, state);
-        break;
-    case kBandpass:
-        runFilterLoop<kBandpass>(inputs.modulated, inputs.quiet, inputSum, inputMagnitude,
-                                 modulationSum, output, count, settings, state);
-        break;
-    case kNotch:
-        runFilterLoop<kNotch>(inputs.modulated, inputs.quiet, inputSum, inputMagnitude,
-                              modulationSum, output, count, settings, state);
-        break;
-    default:
-        runFilterLoop<kLowpass>(inputs.modulated, inputs.quiet, inputSum, inputMagnitude,
-                                modulationSum, output, count, settings, state);
-        break;
-    }
-    cutoffSmoother.current = state.cutoff;
-    resonanceSmoother.current = state.resonance;
-    s1 = state.s1;
-    s2 = state.s2;
-    silentRun = state.silentRun;
-
-    applyAmplitude(count);
+    FilterLane lane = loadLane(inputs, inputs.modulated, count);
+    runFilterBlock<float>(inputs.modulated, inputs.quiet, &lane, count);
+    storeLane(lane, count);
 }
 
 void Filter::processGroup(Filter* const* filters, int filterCount, int count)
@@ -754,98 +725,46 @@ void Filter::processGroup(Filter* const* filters, int filterCount, int count)
             continue;
         }
 
-        bool modulatedLanes[kGroupLanes] = {};
-        bool anyModulated = false;
-        bool anyQuiet = false;
+        BlockInputs inputs[kGroupLanes];
+        bool modulated = false;
+        bool watched = false;
         for (int lane = 0; lane < used; ++lane)
         {
-            const BlockInputs inputs = group[lane]->gatherInputs(count);
-            modulatedLanes[lane] = inputs.modulated;
-            anyModulated = anyModulated || inputs.modulated;
-            anyQuiet = anyQuiet || inputs.quiet;
+            inputs[lane] = group[lane]->gatherInputs(count);
+            modulated = modulated || inputs[lane].modulated;
+            watched = watched || inputs[lane].quiet;
         }
-        const int mode = group[0]->type.getInt();
-        bool sameMode = true;
         FilterLane lanes[kGroupLanes];
+        bool sameMode = true;
         for (int lane = 0; lane < kGroupLanes; ++lane)
         {
             // Lanes past the last filter repeat it: the same inputs and state give the same
             // samples, stored again to the same places, and their state is not kept.
-            Filter& filter = *group[std::min(lane, used - 1)];
-            if (lane < used && anyModulated && !modulatedLanes[lane])
-            {
-                // An unmodulated filter beside modulated ones reads a sum of 0.
-                std::fill(filter.modulationSum, filter.modulationSum + count, 0.0f);
-            }
-            sameMode = sameMode && filter.type.getInt() == mode;
-            lanes[lane] = {filter.inputSum,
-                           filter.inputMagnitude,
-                           filter.modulationSum,
-                           filter.output,
-                           {filter.cutoffSmoother.target, filter.cutoffSmoother.coefficient,
-                            filter.resonanceSmoother.target, filter.resonanceSmoother.coefficient,
-                            filter.q},
-                           {filter.cutoffSmoother.current, filter.resonanceSmoother.current,
-                            filter.s1, filter.s2, filter.silentRun}};
+            lanes[lane] = lane < used ? group[lane]->loadLane(inputs[lane], modulated, count)
+                                      : lanes[used - 1];
+            sameMode = sameMode && lanes[lane].mode == lanes[0].mode;
         }
 
-        if (!sameMode)
+#ifdef TAVREL_LANES_SSE2
+        if (sameMode)
         {
-            // A Type write landed between two voices of this block: each filter runs alone,
-            // in its own mode, as process would.
-            for (int lane = 0; lane < used; ++lane)
-            {
-                FilterLane& own = lanes[lane];
-                switch (group[lane]->type.getInt())
-                {
-                case kHighpass:
-                    runFilterLoop<kHighpass>(anyModulated, anyQuiet, own.x, own.magnitude, own.mod,
-                                             own.out, count, own.settings, own.state);
-                    break;
-                case kBandpass:
-                    runFilterLoop<kBandpass>(anyModulated, anyQuiet, own.x, own.magnitude, own.mod,
-                                             own.out, count, own.settings, own.state);
-                    break;
-                case kNotch:
-                    runFilterLoop<kNotch>(anyModulated, anyQuiet, own.x, own.magnitude, own.mod,
-                                          own.out, count, own.settings, own.state);
-                    break;
-                default:
-                    runFilterLoop<kLowpass>(anyModulated, anyQuiet, own.x, own.magnitude, own.mod,
-                                            own.out, count, own.settings, own.state);
-                    break;
-                }
-            }
+            runFilterBlock<FloatLanes>(modulated, watched, lanes, count);
         }
         else
+#endif
         {
-            switch (mode)
+            // A Type write landed between two voices of this block (or the lanes are plain C++,
+            // four times the work of one): each filter runs alone, in its own mode, as process
+            // would.
+            for (int lane = 0; lane < used; ++lane)
             {
-            case kHighpass:
-                runFilterLanes<kHighpass>(anyModulated, anyQuiet, lanes, count);
-                break;
-            case kBandpass:
-                runFilterLanes<kBandpass>(anyModulated, anyQuiet, lanes, count);
-                break;
-            case kNotch:
-                runFilterLanes<kNotch>(anyModulated, anyQuiet, lanes, count);
-                break;
-            default:
-                runFilterLanes<kLowpass>(anyModulated, anyQuiet, lanes, count);
-                break;
+                runFilterBlock<float>(modulated, watched, &lanes[lane], count);
             }
         }
 
         for (int lane = 0; lane < used; ++lane)
         {
-            Filter& filter = *group[lane];
-            const FilterLoopState& state = lanes[lane].state;
-            filter.cutoffSmoother.current = state.cutoff;
-            filter.resonanceSmoother.current = state.resonance;
-            filter.s1 = state.s1;
-            filter.s2 = state.s2;
-            filter.silentRun = state.silentRun;
-            filter.applyAmplitude(count);
+            group[lane]->storeLane(lanes[lane], count);
         }
     }
 }

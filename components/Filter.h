@@ -13,6 +13,8 @@
 #include "parameters/ParameterList.h"
 #include "parameters/PolarityParameter.h"
 
+struct FilterLane;
+
 // The cutoff is a note: norm x 128 of Cut, moved by the played note times KTrck, and per sample by
 // the modulation sum (FM 1, FM 2 and channel pressure) in tenths of an octave. Cut, KTrck and Res
 // glide with a 4.41 Hz one-pole smoothing (time constant about 36 ms); a trigger retunes at once.
@@ -124,6 +126,11 @@ private:
     // modulation sum before, the amplitude after.
     BlockInputs gatherInputs(int count);
     void applyAmplitude(int count);
+    // The block's buffers, settings and state for the per-sample loop; with modulated set and no
+    // modulation of its own the filter's modulation sum is written as 0. storeLane keeps the
+    // state the loop leaves and applies the amplitude.
+    FilterLane loadLane(const BlockInputs& inputs, bool modulated, int count);
+    void storeLane(const FilterLane& lane, int count);
 
     // Parameters
     FloatParameter cutoff;

@@ -140,6 +140,11 @@ inline FloatLanes larger(FloatLanes a, FloatLanes b)
 {
     return FloatLanes(_mm_max_ps(a.v, b.v));
 }
+// a < b ? a : b in every lane (b where either is NaN).
+inline FloatLanes smaller(FloatLanes a, FloatLanes b)
+{
+    return FloatLanes(_mm_min_ps(a.v, b.v));
+}
 
 // Truncation toward zero; values must lie inside the int range.
 inline IntLanes truncateToInt(FloatLanes x)
@@ -315,6 +320,10 @@ inline FloatLanes larger(FloatLanes a, FloatLanes b)
 {
     return lanes_detail::each<FloatLanes>(a, b, [](float x, float y) { return x > y ? x : y; });
 }
+inline FloatLanes smaller(FloatLanes a, FloatLanes b)
+{
+    return lanes_detail::each<FloatLanes>(a, b, [](float x, float y) { return x < y ? x : y; });
+}
 
 inline IntLanes truncateToInt(FloatLanes x)
 {
@@ -398,6 +407,10 @@ inline bool allLanes(LaneMask mask)
 {
     return laneBits(mask) == 0xF;
 }
+inline bool anyLane(LaneMask mask)
+{
+    return laneBits(mask) != 0;
+}
 
 inline FloatLanes gather(const float* table, IntLanes index)
 {
@@ -429,6 +442,10 @@ inline float larger(float a, float b)
 {
     return a > b ? a : b;
 }
+inline float smaller(float a, float b)
+{
+    return a < b ? a : b;
+}
 inline std::int32_t truncateToInt(float x)
 {
     return static_cast<std::int32_t>(x);
@@ -442,6 +459,10 @@ inline float powerOfTwo(std::int32_t i)
     return static_cast<float>(std::int32_t{1} << i);
 }
 inline bool allLanes(bool mask)
+{
+    return mask;
+}
+inline bool anyLane(bool mask)
 {
     return mask;
 }
