@@ -150,47 +150,27 @@ void scatterState(FilterLane* lanes, const KernelState<T>& state)
     }
 }
 
-// Samples i .. i + 3 of the buffer, one T per sample: four samples of one filter for float; for
-// FloatLanes the same sample of four filters, read as rows and turned into columns.
-template <class T>
-[[gnu::always_inline]] inline void
-loadColumns(const FilterLane* lanes, const float* FilterLane::*buffer, int i, T (&samples)[kLanes])
+// Samples i .. i + 3 of the buffer of four filters, one FloatLanes per sample: read as rows and
+// turned into columns.
+[[gnu::always_inline]] inline void loadColumns(const FilterLane* lanes,
+                                               const float* FilterLane::*buffer, int i,
+                                               FloatLanes (&samples)[kLanes])
 {
-    if constexpr (std::is_same_v<T, float>)
+    for (int lane = 0; lane < kLanes; ++lane)
     {
-        for (int k = 0; k < kLanes; ++k)
-        {
-            samples[k] = (lanes[0].*buffer)[i + k];
-        }
+        samples[lane] = FloatLanes::load(lanes[lane].*buffer + i);
     }
-    else
-    {
-        for (int lane = 0; lane < kLanes; ++lane)
-        {
-            samples[lane] = T::load(lanes[lane].*buffer + i);
-        }
-        transpose(samples[0], samples[1], samples[2], samples[3]);
-    }
+    transpose(samples[0], samples[1], samples[2], samples[3]);
 }
 
 // The inverse of loadColumns for the output.
-template <class T>
-[[gnu::always_inline]] inline void storeColumns(FilterLane* lanes, int i, T (&samples)[kLanes])
+[[gnu::always_inline]] inline void storeColumns(FilterLane* lanes, int i,
+                                                FloatLanes (&samples)[kLanes])
 {
-    if constexpr (std::is_same_v<T, float>)
+    transpose(samples[0], samples[1], samples[2], samples[3]);
+    for (int lane = 0; lane < kLanes; ++lane)
     {
-        for (int k = 0; k < kLanes; ++k)
-        {
-            lanes[0].out[i + k] = samples[k];
-        }
-    }
-    else
-    {
-        transpose(samples[0], samples[1], samples[2], samples[3]);
-        for (int lane = 0; lane < kLanes; ++lane)
-        {
-            samples[lane].store(lanes[lane].out + i);
-        }
+        samples[lane].store(lanes[lane].out + i);
     }
 }
 
@@ -316,27 +296,30 @@ void runFilter(FilterLane* lanes, int count)
 
     int i = 0;
     // One filter runs sample by sample; four read and write four samples at a time.
-    for (; !std::is_same_v<T, float> && i + kLanes <= count; i += kLanes)
+    if constexpr (!std::is_same_v<T, float>)
     {
-        T xs[kLanes];
-        T magnitudes[kLanes] = {};
-        T mods[kLanes] = {};
-        loadColumns(lanes, &FilterLane::x, i, xs);
-        if constexpr (Watched)
+        for (; i + kLanes <= count; i += kLanes)
         {
-            loadColumns(lanes, &FilterLane::magnitude, i, magnitudes);
+            T xs[kLanes];
+            T magnitudes[kLanes] = {};
+            T mods[kLanes] = {};
+            loadColumns(lanes, &FilterLane::x, i, xs);
+            if constexpr (Watched)
+            {
+                loadColumns(lanes, &FilterLane::magnitude, i, magnitudes);
+            }
+            if constexpr (Modulated)
+            {
+                loadColumns(lanes, &FilterLane::mod, i, mods);
+            }
+            T ys[kLanes];
+            for (int k = 0; k < kLanes; ++k)
+            {
+                ys[k] = stepFilter<Mode, Modulated, Watched>(settings, state, xs[k], magnitudes[k],
+                                                             mods[k]);
+            }
+            storeColumns(lanes, i, ys);
         }
-        if constexpr (Modulated)
-        {
-            loadColumns(lanes, &FilterLane::mod, i, mods);
-        }
-        T ys[kLanes];
-        for (int k = 0; k < kLanes; ++k)
-        {
-            ys[k] = stepFilter<Mode, Modulated, Watched>(settings, state, xs[k], magnitudes[k],
-                                                         mods[k]);
-        }
-        storeColumns(lanes, i, ys);
     }
     for (; i < count; ++i)
     {
