@@ -51,7 +51,29 @@ fi
 
 echo "installing: ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
-$SUDO apt-get update -q
+# A mirror caught in the middle of a sync serves an index whose size does not match its release
+# file, and apt-get update fails; the next sync mends it within minutes. Try a few times, and
+# the install itself a few times (it fails where an index it needs is still stale).
+retry() {
+    local attempt
+    for attempt in 1 2 3 4 5; do
+        if "$@"; then return 0; fi
+        if [ "$attempt" -lt 5 ]; then
+            echo "failed (attempt $attempt of 5), trying again in 60 s: $*" >&2
+            sleep 60
+        fi
+    done
+    return 1
+}
+if ! retry $SUDO apt-get update -q; then
+    echo "apt-get update kept failing; installing from the indexes at hand" >&2
+fi
 if [ "${#missing[@]}" -gt 0 ]; then
-    $SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
+    retry_install() {
+        $SUDO apt-get update -q || true
+        $SUDO apt-get install -y -q --no-install-recommends -o Acquire::Retries=3 "${missing[@]}"
+    }
+    if ! $SUDO apt-get install -y -q --no-install-recommends -o Acquire::Retries=3 "${missing[@]}"; then
+        retry retry_install
+    fi
 fi
