@@ -3,6 +3,7 @@
 
 #include "base/SampleRate.h"
 #include "components/FastMath.h"
+#include "components/FilterRateMatch.h"
 #include "components/Lanes.h"
 #include "components/OnePole.h"
 
@@ -23,8 +24,10 @@ struct FilterLane
     float cutoffRate;      // smoother coefficient per sample
     float resonanceTarget; // 0..1
     float resonanceRate;
-    float range;  // q
-    float cutoff; // smoothed, cycles per sample
+    float range;                  // q
+    const FilterRateMatch* match; // coefficients carried from 44100 Hz; null at that rate
+    float cutoffScale;            // the rate / 44100
+    float cutoff;                 // smoothed, cycles per sample
     float resonance;
     float s1;
     float s2;
@@ -65,6 +68,16 @@ constexpr float kMaxFeedback = 4.0f;
 // finite (about 1.7e7, the value of the neighbouring g) instead of turning into inf x 0 = NaN.
 constexpr float kSmallestGap = 5.9604645e-8f;
 
+// The coefficients a rate table gives: the stage coefficient, the feedback gain and the output
+// mix of the highpass, bandpass or notch (unused for the lowpass).
+template <class T>
+struct TableCoefficients
+{
+    T g;
+    T k;
+    T mix[3];
+};
+
 // The settings of a block, one value per filter (T float) or per lane (T FloatLanes).
 template <class T>
 struct KernelSettings
@@ -74,6 +87,11 @@ struct KernelSettings
     T resonanceTarget; // 0..1
     T resonanceRate;
     T range; // q
+    T cutoffScale;
+    const FilterRateMatch* match;
+    // The table's coefficients at the targets, for the samples where the smoothers have reached
+    // them (unmodulated filters away from 44100 Hz).
+    TableCoefficients<T> settled;
 };
 
 // The running state of the per-sample loop.
@@ -207,13 +225,93 @@ inline void storeSample(FilterLane* lanes, int i, T sample)
     }
 }
 
+// A place between four entries of the rate table: the first entry's offset in floats and the
+// weights towards the next column and the next row.
+template <class T>
+struct TablePoint
+{
+    IntFor<T> at;
+    T fx;
+    T fy;
+};
+
+// The place of cutoff c44 (cycles per sample at 44100 Hz) and resonance r; values outside the
+// table's span (NaN included) take its nearest edge, so no index leaves the table.
+template <class T>
+[[gnu::always_inline]] inline TablePoint<T> tablePoint(T c44, T r)
+{
+    constexpr float kColumns = static_cast<float>(FilterRateMatch::kCutoffSteps);
+    constexpr float kRows = static_cast<float>(FilterRateMatch::kResonanceSteps);
+    // larger(NaN, 0) is 0.
+    const T x = smaller(larger(c44 * T(kColumns / FilterRateMatch::kMaxCutoff), T(0.0f)),
+                        T(kColumns - 0.001f));
+    const T y = smaller(larger(r * T(kRows), T(0.0f)), T(kRows - 0.001f));
+    const T column = toFloat(truncateToInt(x));
+    const T row = toFloat(truncateToInt(y));
+    // Whole numbers below 2^24 are exact in float: the offset is computed there because the lane
+    // type has no integer multiply.
+    constexpr float kRowLength = static_cast<float>(FilterRateMatch::kRowLength);
+    constexpr float kFields = static_cast<float>(FilterRateMatch::kFields);
+    return {truncateToInt((row * T(kRowLength) + column) * T(kFields)), x - column, y - row};
+}
+
+// Field of the table at point, bilinear between its four entries.
+template <class T>
+[[gnu::always_inline]] inline T tableField(const FilterRateMatch& match, const TablePoint<T>& point,
+                                           int field)
+{
+    using Int = IntFor<T>;
+    constexpr int kNextRow = FilterRateMatch::kRowLength * FilterRateMatch::kFields;
+    const float* table = match.entries() + field;
+    const T a = gather(table, point.at);
+    const T b = gather(table, point.at + Int(FilterRateMatch::kFields));
+    const T c = gather(table, point.at + Int(kNextRow));
+    const T d = gather(table, point.at + Int(kNextRow + FilterRateMatch::kFields));
+    const T top = a + (b - a) * point.fx;
+    const T bottom = c + (d - c) * point.fx;
+    return top + (bottom - top) * point.fy;
+}
+
+// The coefficients of mode at point.
+template <int Mode, class T>
+[[gnu::always_inline]] inline TableCoefficients<T> readCoefficients(const FilterRateMatch& match,
+                                                                    const TablePoint<T>& point)
+{
+    TableCoefficients<T> found = {tableField(match, point, FilterRateMatch::kCoefficient),
+                                  tableField(match, point, FilterRateMatch::kFeedback),
+                                  {T(0.0f), T(0.0f), T(0.0f)}};
+    if constexpr (Mode != Filter::kLowpass)
+    {
+        constexpr int kMix = FilterRateMatch::kMixes + 3 * (Mode - 1);
+        for (int n = 0; n < 3; ++n)
+        {
+            found.mix[n] = tableField(match, point, kMix + n);
+        }
+    }
+    return found;
+}
+
+// A smoothed value counts as settled within this distance of its target (a fraction of the
+// cutoff, an amount of resonance): the exponential glide creeps the last steps in float, and
+// the coefficients there differ from those at the target by far less than can be heard.
+constexpr float kSettledCutoff = 1e-6f;
+constexpr float kSettledResonance = 1e-6f;
+
+template <class T>
+[[gnu::always_inline]] inline auto within(T value, T target, T distance)
+{
+    return (value - target <= distance) & (target - value <= distance);
+}
+
 // One sample of the filter for one mode. x is the input sum, magnitude the input's silence
 // measure and mod the modulation sum in tenths of an octave. Without modulation (Modulated false)
 // mod is not read: a sum of 0 gives fastExp2(0), exactly 1. Without a silent input sample in the
 // block (Watched false) magnitude is not read: the run of silent samples ends at the first sample
 // and no reset can happen. For FloatLanes every lane performs the operations of float in the same
-// order, so each lane's samples and state equal those of the filter run alone, bit for bit.
-template <int Mode, bool Modulated, bool Watched, class T>
+// order, so each lane's samples and state equal those of the filter run alone, bit for bit. At
+// 44100 Hz (Matched false) the coefficients come from the cubic; at other rates (Matched true)
+// from the table that carries the 44100 Hz response to the rate.
+template <int Mode, bool Modulated, bool Watched, bool Matched, class T>
 [[gnu::always_inline]] inline T stepFilter(const KernelSettings<T>& settings, KernelState<T>& state,
                                            T x, T magnitude, T mod)
 {
@@ -247,20 +345,62 @@ template <int Mode, bool Modulated, bool Watched, class T>
         c = fastExp2(T(10.0f) * mod) * state.cutoff;
     }
     c = smaller(c, T(kMaxCutoff));
-    // The cubic maps 0..0.5 cycles per sample onto a stage coefficient of 0..q.
-    const T d = one - T(2.0f) * c;
-    const T g = (one - d * d * d) * settings.range + T(kMinCoefficient);
+    T g;
+    T fb;
+    [[maybe_unused]] TableCoefficients<T> table;
+    if constexpr (Matched)
+    {
+        if constexpr (Modulated)
+        {
+            table = readCoefficients<Mode>(*settings.match,
+                                           tablePoint(c * settings.cutoffScale, state.resonance));
+        }
+        else
+        {
+            // Per lane: the coefficients at the targets once the smoothers are there (so a held
+            // setting reads the table once a block), else those of the gliding values.
+            const auto settled =
+                within(state.cutoff, settings.cutoffTarget,
+                       settings.cutoffTarget * T(kSettledCutoff)) &
+                within(state.resonance, settings.resonanceTarget, T(kSettledResonance));
+            table = settings.settled;
+            if (!allLanes(settled))
+            {
+                const TableCoefficients<T> gliding = readCoefficients<Mode>(
+                    *settings.match, tablePoint(c * settings.cutoffScale, state.resonance));
+                table.g = select(settled, table.g, gliding.g);
+                table.k = select(settled, table.k, gliding.k);
+                for (int n = 0; n < 3; ++n)
+                {
+                    table.mix[n] = select(settled, table.mix[n], gliding.mix[n]);
+                }
+            }
+        }
+        g = table.g;
+        fb = table.k * (state.s1 - state.s2);
+    }
+    else
+    {
+        // The cubic maps 0..0.5 cycles per sample onto a stage coefficient of 0..q.
+        const T d = one - T(2.0f) * c;
+        g = (one - d * d * d) * settings.range + T(kMinCoefficient);
 
-    T oneMinusG = one - g;
-    oneMinusG = select(oneMinusG == T(0.0f), T(kSmallestGap), oneMinusG);
-    T fb = (one + one / oneMinusG) * state.resonance * (state.s1 - state.s2);
+        T oneMinusG = one - g;
+        oneMinusG = select(oneMinusG == T(0.0f), T(kSmallestGap), oneMinusG);
+        fb = (one + one / oneMinusG) * state.resonance * (state.s1 - state.s2);
+    }
     // -4 > fb ? -4 : fb, then 4 < that ? 4 : it: a NaN passes through.
     fb = smaller(T(kMaxFeedback), larger(T(-kMaxFeedback), fb));
 
     state.s1 = state.s1 + g * (x - state.s1 + fb);
     state.s2 = state.s2 + g * (state.s1 - state.s2);
 
-    if constexpr (Mode == Filter::kHighpass)
+    if constexpr (Matched && Mode != Filter::kLowpass)
+    {
+        // The output with the mode's zeros carried from 44100 Hz.
+        return table.mix[0] * x + table.mix[1] * state.s1 + table.mix[2] * state.s2;
+    }
+    else if constexpr (Mode == Filter::kHighpass)
     {
         return x - state.s2;
     }
@@ -281,14 +421,24 @@ template <int Mode, bool Modulated, bool Watched, class T>
 // The per-sample loop of a block over the filters a T holds: one for float, four side by side
 // for FloatLanes. The loop of a single filter is one long chain of dependent steps, so four in
 // step cost little more than one. Four filters read and write four samples at a time.
-template <int Mode, bool Modulated, bool Watched, class T>
+template <int Mode, bool Modulated, bool Watched, bool Matched, class T>
 void runFilter(FilterLane* lanes, int count)
 {
-    const KernelSettings<T> settings = {gatherField<T>(lanes, &FilterLane::cutoffTarget),
-                                        gatherField<T>(lanes, &FilterLane::cutoffRate),
-                                        gatherField<T>(lanes, &FilterLane::resonanceTarget),
-                                        gatherField<T>(lanes, &FilterLane::resonanceRate),
-                                        gatherField<T>(lanes, &FilterLane::range)};
+    KernelSettings<T> settings = {gatherField<T>(lanes, &FilterLane::cutoffTarget),
+                                  gatherField<T>(lanes, &FilterLane::cutoffRate),
+                                  gatherField<T>(lanes, &FilterLane::resonanceTarget),
+                                  gatherField<T>(lanes, &FilterLane::resonanceRate),
+                                  gatherField<T>(lanes, &FilterLane::range),
+                                  gatherField<T>(lanes, &FilterLane::cutoffScale),
+                                  lanes[0].match,
+                                  {}};
+    if constexpr (Matched && !Modulated)
+    {
+        settings.settled = readCoefficients<Mode>(
+            *settings.match,
+            tablePoint(smaller(settings.cutoffTarget, T(kMaxCutoff)) * settings.cutoffScale,
+                       settings.resonanceTarget));
+    }
     KernelState<T> state = {gatherField<T>(lanes, &FilterLane::cutoff),
                             gatherField<T>(lanes, &FilterLane::resonance),
                             gatherField<T>(lanes, &FilterLane::s1),
@@ -315,8 +465,8 @@ void runFilter(FilterLane* lanes, int count)
             T ys[kLanes];
             for (int k = 0; k < kLanes; ++k)
             {
-                ys[k] = stepFilter<Mode, Modulated, Watched>(settings, state, xs[k], magnitudes[k],
-                                                             mods[k]);
+                ys[k] = stepFilter<Mode, Modulated, Watched, Matched>(settings, state, xs[k],
+                                                                      magnitudes[k], mods[k]);
             }
             storeColumns(lanes, i, ys);
         }
@@ -326,8 +476,9 @@ void runFilter(FilterLane* lanes, int count)
         const T mod = Modulated ? loadSample<T>(lanes, &FilterLane::mod, i) : T(0.0f);
         const T magnitude = Watched ? loadSample<T>(lanes, &FilterLane::magnitude, i) : T(0.0f);
         const T x = loadSample<T>(lanes, &FilterLane::x, i);
-        storeSample(lanes, i,
-                    stepFilter<Mode, Modulated, Watched>(settings, state, x, magnitude, mod));
+        storeSample(
+            lanes, i,
+            stepFilter<Mode, Modulated, Watched, Matched>(settings, state, x, magnitude, mod));
     }
 
     if (!Watched && count > 0)
@@ -337,24 +488,37 @@ void runFilter(FilterLane* lanes, int count)
     scatterState(lanes, state);
 }
 
-template <class T, int Mode>
-void runFilterMode(bool modulated, bool watched, FilterLane* lanes, int count)
+template <class T, int Mode, bool Matched>
+void runFilterFlags(bool modulated, bool watched, FilterLane* lanes, int count)
 {
     if (modulated && watched)
     {
-        runFilter<Mode, true, true, T>(lanes, count);
+        runFilter<Mode, true, true, Matched, T>(lanes, count);
     }
     else if (modulated)
     {
-        runFilter<Mode, true, false, T>(lanes, count);
+        runFilter<Mode, true, false, Matched, T>(lanes, count);
     }
     else if (watched)
     {
-        runFilter<Mode, false, true, T>(lanes, count);
+        runFilter<Mode, false, true, Matched, T>(lanes, count);
     }
     else
     {
-        runFilter<Mode, false, false, T>(lanes, count);
+        runFilter<Mode, false, false, Matched, T>(lanes, count);
+    }
+}
+
+template <class T, int Mode>
+void runFilterMode(bool modulated, bool watched, FilterLane* lanes, int count)
+{
+    if (lanes[0].match != nullptr)
+    {
+        runFilterFlags<T, Mode, true>(modulated, watched, lanes, count);
+    }
+    else
+    {
+        runFilterFlags<T, Mode, false>(modulated, watched, lanes, count);
     }
 }
 
@@ -462,6 +626,13 @@ void Filter::setSampleRate(float rateHz)
         return;
     }
     sampleRate = rateHz;
+    // Built before it is taken into use; the host changes the rate only while the plug-in is
+    // suspended, so no block reads the table while it is written.
+    if (rateHz != kRangeRateHz)
+    {
+        rateMatch.build(rateHz, q, kMinCoefficient);
+    }
+    matched = rateHz != kRangeRateHz;
     cutoffSmoother.setSampleRate(rateHz);
     resonanceSmoother.setSampleRate(rateHz);
     updateCutoff();
@@ -660,6 +831,8 @@ FilterLane Filter::loadLane(const BlockInputs& inputs, bool modulated, int count
             resonanceSmoother.target,
             resonanceSmoother.coefficient,
             q,
+            matched ? &rateMatch : nullptr,
+            rateMatch.cutoffScale(),
             cutoffSmoother.current,
             resonanceSmoother.current,
             s1,
@@ -725,7 +898,10 @@ void Filter::processGroup(Filter* const* filters, int filterCount, int count)
             // samples, stored again to the same places, and their state is not kept.
             lanes[lane] = lane < used ? group[lane]->loadLane(inputs[lane], modulated, count)
                                       : lanes[used - 1];
-            sameMode = sameMode && lanes[lane].mode == lanes[0].mode;
+            // The lanes share lanes[0]'s rate table: the same rate builds the same table.
+            sameMode = sameMode && lanes[lane].mode == lanes[0].mode &&
+                       (lanes[lane].match == nullptr) == (lanes[0].match == nullptr) &&
+                       lanes[lane].cutoffScale == lanes[0].cutoffScale;
         }
 
 #ifdef TAVREL_LANES_SSE2
@@ -736,9 +912,9 @@ void Filter::processGroup(Filter* const* filters, int filterCount, int count)
         else
 #endif
         {
-            // A Type write landed between two voices of this block (or the lanes are plain C++,
-            // four times the work of one): each filter runs alone, in its own mode, as process
-            // would.
+            // A Type write landed between two voices of this block, the filters run at different
+            // rates (or the lanes are plain C++, four times the work of one): each filter runs
+            // alone, in its own mode, as process would.
             for (int lane = 0; lane < used; ++lane)
             {
                 runFilterBlock<float>(modulated, watched, &lanes[lane], count);

@@ -4,6 +4,7 @@
 
 #include "base/Mutex.h"
 #include "base/Relaxed.h"
+#include "components/FilterRateMatch.h"
 #include "engine/IPressable.h"
 #include "engine/ISynthComponent.h"
 #include "engine/ITriggerable.h"
@@ -159,6 +160,9 @@ private:
     float s2 = 0.0f;
     int silentRun = 0; // silent input samples in a row; the state is cleared from 64 on
     float q = 0.0f;    // range factor of the coefficient mapping, 1 - exp(-pi), at every rate
+    // Away from 44100 Hz the coefficients come from rateMatch (built by setSampleRate).
+    Relaxed<bool> matched;
+    FilterRateMatch rateMatch;
 
     // Buffers (each block writes the samples it reads afterwards; nothing reads the rest, so
     // untouched pages never become resident)
