@@ -52,28 +52,41 @@ fi
 echo "installing: ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
 # A mirror caught in the middle of a sync serves an index whose size does not match its release
-# file, and apt-get update fails; the next sync mends it within minutes. Try a few times, and
-# the install itself a few times (it fails where an index it needs is still stale).
+# file, and apt-get update fails; the next sync usually mends it within minutes. Try a few times.
 retry() {
     local attempt
-    for attempt in 1 2 3 4 5; do
+    for attempt in 1 2 3; do
         if "$@"; then return 0; fi
-        if [ "$attempt" -lt 5 ]; then
-            echo "failed (attempt $attempt of 5), trying again in 60 s: $*" >&2
-            sleep 60
+        if [ "$attempt" -lt 3 ]; then
+            echo "failed (attempt $attempt of 3), trying again in 30 s: $*" >&2
+            sleep 30
         fi
     done
     return 1
 }
+install_missing() {
+    $SUDO apt-get install -y -q --no-install-recommends -o Acquire::Retries=3 "$@"
+}
+update_and_install() {
+    $SUDO apt-get update -q || true
+    install_missing "$@"
+}
 if ! retry $SUDO apt-get update -q; then
     echo "apt-get update kept failing; installing from the indexes at hand" >&2
 fi
-if [ "${#missing[@]}" -gt 0 ]; then
-    retry_install() {
-        $SUDO apt-get update -q || true
-        $SUDO apt-get install -y -q --no-install-recommends -o Acquire::Retries=3 "${missing[@]}"
-    }
-    if ! $SUDO apt-get install -y -q --no-install-recommends -o Acquire::Retries=3 "${missing[@]}"; then
-        retry retry_install
+if [ "${#missing[@]}" -gt 0 ] && ! install_missing "${missing[@]}" &&
+    ! retry update_and_install "${missing[@]}"; then
+    # A stale i386 index (a mirror that lags for the i386 architecture only) leaves wine32 with
+    # no installable libc matching the system's. Everything else is still installed; without
+    # the 32-bit Wine loader the Wine tests skip their 32-bit runtime checks by name and say why.
+    rest=()
+    for p in "${missing[@]}"; do
+        if [ "$p" != "wine32:i386" ]; then rest+=("$p"); fi
+    done
+    if [ "${#rest[@]}" -eq "${#missing[@]}" ] || ! install_missing "${rest[@]}"; then
+        echo "the packages could not be installed" >&2
+        exit 1
     fi
+    echo "WARNING: wine32:i386 could not be installed from this mirror; the 32-bit Windows" \
+        "runtime checks will be skipped (the 32-bit DLL is still built)" >&2
 fi
