@@ -92,6 +92,11 @@ struct KernelSettings
     // The table's coefficients at the targets, for the samples where the smoothers have reached
     // them (unmodulated filters away from 44100 Hz).
     TableCoefficients<T> settled;
+    // For modulated filters away from 44100 Hz: the table's row at each filter's resonance
+    // target (kRowFields fields of kRowLength columns per filter, filter n from rowOffsets's lane
+    // n), read while the resonance is there.
+    const float* rows;
+    IntFor<T> rowOffsets;
 };
 
 // The running state of the per-sample loop.
@@ -272,6 +277,94 @@ template <class T>
     return top + (bottom - top) * point.fy;
 }
 
+// The fields of a row blended at one resonance: g, k, and the mode's three mix values.
+constexpr int kRowFields = 5;
+constexpr int kRowFloats = kRowFields * FilterRateMatch::kRowLength;
+
+// The table field a row field holds for mode.
+constexpr int tableFieldOf(int rowField, int mode)
+{
+    return rowField < 2 ? rowField : FilterRateMatch::kMixes + 3 * (mode - 1) + rowField - 2;
+}
+
+// Fills row (kRowFloats) with the table blended at resonance r, as tablePoint finds its rows.
+template <int Mode>
+void blendRow(const FilterRateMatch& match, float r, float* row)
+{
+    constexpr float kRows = static_cast<float>(FilterRateMatch::kResonanceSteps);
+    const float y = smaller(larger(r * kRows, 0.0f), kRows - 0.001f);
+    const int below = static_cast<int>(y);
+    const float fy = y - static_cast<float>(below);
+    constexpr int kFieldsUsed = Mode == Filter::kLowpass ? 2 : kRowFields;
+    constexpr int kStride = FilterRateMatch::kFields;
+    for (int field = 0; field < kFieldsUsed; ++field)
+    {
+        const float* top = match.entries() + below * FilterRateMatch::kRowLength * kStride +
+                           tableFieldOf(field, Mode);
+        const float* bottom = top + FilterRateMatch::kRowLength * kStride;
+        for (int column = 0; column < FilterRateMatch::kRowLength; ++column)
+        {
+            const float a = top[column * kStride];
+            const float b = bottom[column * kStride];
+            row[field * FilterRateMatch::kRowLength + column] = a + (b - a) * fy;
+        }
+    }
+}
+
+// One filter's coefficients of mode at resonance r and cutoff c44 with the operations of
+// blendRow followed by readRow, without building the row: the same bits.
+template <int Mode>
+TableCoefficients<float> rowCoefficients(const FilterRateMatch& match, float r, float c44)
+{
+    constexpr float kRows = static_cast<float>(FilterRateMatch::kResonanceSteps);
+    constexpr float kColumns = static_cast<float>(FilterRateMatch::kCutoffSteps);
+    constexpr int kStride = FilterRateMatch::kFields;
+    const float y = smaller(larger(r * kRows, 0.0f), kRows - 0.001f);
+    const int below = static_cast<int>(y);
+    const float fy = y - static_cast<float>(below);
+    const float x =
+        smaller(larger(c44 * (kColumns / FilterRateMatch::kMaxCutoff), 0.0f), kColumns - 0.001f);
+    const int column = truncateToInt(x);
+    const float fx = x - toFloat(column);
+    TableCoefficients<float> found = {0.0f, 0.0f, {0.0f, 0.0f, 0.0f}};
+    float* const fields[kRowFields] = {&found.g, &found.k, &found.mix[0], &found.mix[1],
+                                       &found.mix[2]};
+    constexpr int kFieldsUsed = Mode == Filter::kLowpass ? 2 : kRowFields;
+    for (int field = 0; field < kFieldsUsed; ++field)
+    {
+        const float* top = match.entries() + below * FilterRateMatch::kRowLength * kStride +
+                           tableFieldOf(field, Mode) + column * kStride;
+        const float* bottom = top + FilterRateMatch::kRowLength * kStride;
+        const float a = top[0] + (bottom[0] - top[0]) * fy;
+        const float b = top[kStride] + (bottom[kStride] - top[kStride]) * fy;
+        *fields[field] = a + (b - a) * fx;
+    }
+    return found;
+}
+
+// The coefficients of mode for cutoff c44 from the blended rows.
+template <int Mode, class T>
+[[gnu::always_inline]] inline TableCoefficients<T> readRow(const KernelSettings<T>& settings, T c44)
+{
+    constexpr float kColumns = static_cast<float>(FilterRateMatch::kCutoffSteps);
+    const T x = smaller(larger(c44 * T(kColumns / FilterRateMatch::kMaxCutoff), T(0.0f)),
+                        T(kColumns - 0.001f));
+    const IntFor<T> column = truncateToInt(x);
+    const T fx = x - toFloat(column);
+    const IntFor<T> at = settings.rowOffsets + column;
+    TableCoefficients<T> found = {T(0.0f), T(0.0f), {T(0.0f), T(0.0f), T(0.0f)}};
+    T* const fields[kRowFields] = {&found.g, &found.k, &found.mix[0], &found.mix[1], &found.mix[2]};
+    constexpr int kFieldsUsed = Mode == Filter::kLowpass ? 2 : kRowFields;
+    for (int field = 0; field < kFieldsUsed; ++field)
+    {
+        T a;
+        T b;
+        gatherPair(settings.rows + field * FilterRateMatch::kRowLength, at, a, b);
+        *fields[field] = a + (b - a) * fx;
+    }
+    return found;
+}
+
 // The coefficients of mode at point.
 template <int Mode, class T>
 [[gnu::always_inline]] inline TableCoefficients<T> readCoefficients(const FilterRateMatch& match,
@@ -301,6 +394,17 @@ template <class T>
 [[gnu::always_inline]] inline auto within(T value, T target, T distance)
 {
     return (value - target <= distance) & (target - value <= distance);
+}
+
+// Per lane: a where mask is set, else b.
+template <class T, class Mask>
+[[gnu::always_inline]] inline TableCoefficients<T>
+selectCoefficients(Mask mask, const TableCoefficients<T>& a, const TableCoefficients<T>& b)
+{
+    return {select(mask, a.g, b.g),
+            select(mask, a.k, b.k),
+            {select(mask, a.mix[0], b.mix[0]), select(mask, a.mix[1], b.mix[1]),
+             select(mask, a.mix[2], b.mix[2])}};
 }
 
 // One sample of the filter for one mode. x is the input sum, magnitude the input's silence
@@ -350,31 +454,30 @@ template <int Mode, bool Modulated, bool Watched, bool Matched, class T>
     [[maybe_unused]] TableCoefficients<T> table;
     if constexpr (Matched)
     {
+        // Per lane, the same choice whatever the block or group: the coefficients at the
+        // targets once the smoothers are there and nothing modulates (a held setting reads the
+        // table once a block); else the row at the resonance target once the resonance is
+        // there; else the whole table at the gliding values.
+        const T c44 = c * settings.cutoffScale;
+        const auto resonanceSettled =
+            within(state.resonance, settings.resonanceTarget, T(kSettledResonance));
+        auto constant = resonanceSettled & within(state.cutoff, settings.cutoffTarget,
+                                                  settings.cutoffTarget * T(kSettledCutoff));
         if constexpr (Modulated)
         {
-            table = readCoefficients<Mode>(*settings.match,
-                                           tablePoint(c * settings.cutoffScale, state.resonance));
+            constant = constant & (mod == T(0.0f));
         }
-        else
+        table = settings.settled;
+        if (!allLanes(constant))
         {
-            // Per lane: the coefficients at the targets once the smoothers are there (so a held
-            // setting reads the table once a block), else those of the gliding values.
-            const auto settled =
-                within(state.cutoff, settings.cutoffTarget,
-                       settings.cutoffTarget * T(kSettledCutoff)) &
-                within(state.resonance, settings.resonanceTarget, T(kSettledResonance));
-            table = settings.settled;
-            if (!allLanes(settled))
+            TableCoefficients<T> read = readRow<Mode>(settings, c44);
+            if (!allLanes(resonanceSettled))
             {
-                const TableCoefficients<T> gliding = readCoefficients<Mode>(
-                    *settings.match, tablePoint(c * settings.cutoffScale, state.resonance));
-                table.g = select(settled, table.g, gliding.g);
-                table.k = select(settled, table.k, gliding.k);
-                for (int n = 0; n < 3; ++n)
-                {
-                    table.mix[n] = select(settled, table.mix[n], gliding.mix[n]);
-                }
+                read = selectCoefficients(
+                    resonanceSettled, read,
+                    readCoefficients<Mode>(*settings.match, tablePoint(c44, state.resonance)));
             }
+            table = selectCoefficients(constant, table, read);
         }
         g = table.g;
         fb = table.k * (state.s1 - state.s2);
@@ -431,13 +534,61 @@ void runFilter(FilterLane* lanes, int count)
                                   gatherField<T>(lanes, &FilterLane::range),
                                   gatherField<T>(lanes, &FilterLane::cutoffScale),
                                   lanes[0].match,
+                                  {},
+                                  nullptr,
                                   {}};
-    if constexpr (Matched && !Modulated)
+    constexpr int kHeld = std::is_same_v<T, float> ? 1 : kLanes;
+    alignas(16) float rows[Matched ? kHeld * kRowFloats : 1];
+    if constexpr (Matched)
     {
-        settings.settled = readCoefficients<Mode>(
-            *settings.match,
-            tablePoint(smaller(settings.cutoffTarget, T(kMaxCutoff)) * settings.cutoffScale,
-                       settings.resonanceTarget));
+        // The coefficients at the targets, and the rows only where a sample may read them: an
+        // unmodulated filter whose smoothers start the block within half the settled distance
+        // stays settled throughout (each step moves closer to the target).
+        TableCoefficients<float> targets[kHeld];
+        bool allSettled = !Modulated;
+        for (int lane = 0; lane < kHeld; ++lane)
+        {
+            const FilterLane& one = lanes[lane];
+            targets[lane] =
+                rowCoefficients<Mode>(*one.match, one.resonanceTarget,
+                                      smaller(one.cutoffTarget, kMaxCutoff) * one.cutoffScale);
+            allSettled =
+                allSettled &&
+                within(one.cutoff, one.cutoffTarget, one.cutoffTarget * (0.5f * kSettledCutoff)) &&
+                within(one.resonance, one.resonanceTarget, 0.5f * kSettledResonance);
+        }
+        for (int lane = 0; lane < kHeld && !allSettled; ++lane)
+        {
+            blendRow<Mode>(*settings.match, lanes[lane].resonanceTarget, rows + lane * kRowFloats);
+        }
+        if constexpr (std::is_same_v<T, float>)
+        {
+            settings.settled = targets[0];
+        }
+        else
+        {
+            auto gather4 = [&targets](float TableCoefficients<float>::*field)
+            {
+                return FloatLanes::make(targets[0].*field, targets[1].*field, targets[2].*field,
+                                        targets[3].*field);
+            };
+            settings.settled.g = gather4(&TableCoefficients<float>::g);
+            settings.settled.k = gather4(&TableCoefficients<float>::k);
+            for (int n = 0; n < 3; ++n)
+            {
+                settings.settled.mix[n] = FloatLanes::make(targets[0].mix[n], targets[1].mix[n],
+                                                           targets[2].mix[n], targets[3].mix[n]);
+            }
+        }
+        settings.rows = rows;
+        if constexpr (std::is_same_v<T, float>)
+        {
+            settings.rowOffsets = 0;
+        }
+        else
+        {
+            settings.rowOffsets = IntLanes::make(0, kRowFloats, 2 * kRowFloats, 3 * kRowFloats);
+        }
     }
     KernelState<T> state = {gatherField<T>(lanes, &FilterLane::cutoff),
                             gatherField<T>(lanes, &FilterLane::resonance),

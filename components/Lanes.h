@@ -212,6 +212,20 @@ inline void gatherWithNext(const float* table, IntLanes index, std::int32_t wrap
                          table[after(at[3])]);
 }
 
+// table[index] and table[index + 1] for every lane, each pair read as one 64-bit load; index + 1
+// must lie inside the table.
+inline void gatherPair(const float* table, IntLanes index, FloatLanes& here, FloatLanes& next)
+{
+    alignas(16) std::int32_t at[4];
+    _mm_store_si128(reinterpret_cast<__m128i*>(at), index.v);
+    auto pair = [table](std::int32_t i)
+    { return _mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(table + i))); };
+    const __m128 pairs01 = _mm_movelh_ps(pair(at[0]), pair(at[1]));
+    const __m128 pairs23 = _mm_movelh_ps(pair(at[2]), pair(at[3]));
+    here.v = _mm_shuffle_ps(pairs01, pairs23, _MM_SHUFFLE(2, 0, 2, 0));
+    next.v = _mm_shuffle_ps(pairs01, pairs23, _MM_SHUFFLE(3, 1, 3, 1));
+}
+
 #else // plain C++: the same operations one lane after the other
 
 struct LaneMask
@@ -384,6 +398,15 @@ inline void transpose(FloatLanes& a, FloatLanes& b, FloatLanes& c, FloatLanes& d
     }
 }
 
+inline void gatherPair(const float* table, IntLanes index, FloatLanes& here, FloatLanes& next)
+{
+    for (int n = 0; n < 4; ++n)
+    {
+        here.lane[n] = table[index.lane[n]];
+        next.lane[n] = table[index.lane[n] + 1];
+    }
+}
+
 inline void gatherWithNext(const float* table, IntLanes index, std::int32_t wrapMask,
                            FloatLanes& here, FloatLanes& next)
 {
@@ -469,6 +492,11 @@ inline bool anyLane(bool mask)
 inline float gather(const float* table, std::int32_t index)
 {
     return table[index];
+}
+inline void gatherPair(const float* table, std::int32_t index, float& here, float& next)
+{
+    here = table[index];
+    next = table[index + 1];
 }
 inline void gatherWithNext(const float* table, std::int32_t index, std::int32_t wrapMask,
                            float& here, float& next)
