@@ -188,30 +188,6 @@ inline void transpose(FloatLanes& a, FloatLanes& b, FloatLanes& c, FloatLanes& d
     _MM_TRANSPOSE4_PS(a.v, b.v, c.v, d.v);
 }
 
-// table[index] and table[(index + 1) & wrapMask] for every lane, wrapMask one less than the
-// table's power-of-two length and index already inside it. Where no lane sits on the last sample
-// both values of a lane are read as one pair.
-inline void gatherWithNext(const float* table, IntLanes index, std::int32_t wrapMask,
-                           FloatLanes& here, FloatLanes& next)
-{
-    alignas(16) std::int32_t at[4];
-    _mm_store_si128(reinterpret_cast<__m128i*>(at), index.v);
-    if (_mm_movemask_epi8(_mm_cmpeq_epi32(index.v, _mm_set1_epi32(wrapMask))) == 0)
-    {
-        auto pair = [table](std::int32_t i)
-        { return _mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(table + i))); };
-        const __m128 pairs01 = _mm_movelh_ps(pair(at[0]), pair(at[1]));
-        const __m128 pairs23 = _mm_movelh_ps(pair(at[2]), pair(at[3]));
-        here.v = _mm_shuffle_ps(pairs01, pairs23, _MM_SHUFFLE(2, 0, 2, 0));
-        next.v = _mm_shuffle_ps(pairs01, pairs23, _MM_SHUFFLE(3, 1, 3, 1));
-        return;
-    }
-    auto after = [wrapMask](std::int32_t i) { return (i + 1) & wrapMask; };
-    here.v = _mm_setr_ps(table[at[0]], table[at[1]], table[at[2]], table[at[3]]);
-    next.v = _mm_setr_ps(table[after(at[0])], table[after(at[1])], table[after(at[2])],
-                         table[after(at[3])]);
-}
-
 // table[index] and table[index + 1] for every lane, each pair read as one 64-bit load; index + 1
 // must lie inside the table.
 inline void gatherPair(const float* table, IntLanes index, FloatLanes& here, FloatLanes& next)
@@ -224,6 +200,25 @@ inline void gatherPair(const float* table, IntLanes index, FloatLanes& here, Flo
     const __m128 pairs23 = _mm_movelh_ps(pair(at[2]), pair(at[3]));
     here.v = _mm_shuffle_ps(pairs01, pairs23, _MM_SHUFFLE(2, 0, 2, 0));
     next.v = _mm_shuffle_ps(pairs01, pairs23, _MM_SHUFFLE(3, 1, 3, 1));
+}
+
+// table[index] and table[(index + 1) & wrapMask] for every lane, wrapMask one less than the
+// table's power-of-two length and index already inside it. Where no lane sits on the last sample
+// both values of a lane are read as one pair.
+inline void gatherWithNext(const float* table, IntLanes index, std::int32_t wrapMask,
+                           FloatLanes& here, FloatLanes& next)
+{
+    if (_mm_movemask_epi8(_mm_cmpeq_epi32(index.v, _mm_set1_epi32(wrapMask))) == 0)
+    {
+        gatherPair(table, index, here, next);
+        return;
+    }
+    alignas(16) std::int32_t at[4];
+    _mm_store_si128(reinterpret_cast<__m128i*>(at), index.v);
+    auto after = [wrapMask](std::int32_t i) { return (i + 1) & wrapMask; };
+    here.v = _mm_setr_ps(table[at[0]], table[at[1]], table[at[2]], table[at[3]]);
+    next.v = _mm_setr_ps(table[after(at[0])], table[after(at[1])], table[after(at[2])],
+                         table[after(at[3])]);
 }
 
 #else // plain C++: the same operations one lane after the other
