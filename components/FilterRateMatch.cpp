@@ -214,10 +214,10 @@ void FilterRateMatch::compute(float rateHz, float range, float minimum)
     builtRate = rateHz;
     builtRange = range;
     builtMinimum = minimum;
-    const double rate = rateHz;
+    const double rate = static_cast<double>(rateHz);
     const double a = kReferenceRate / rate;
-    const double q = range;
-    const double least = minimum;
+    const double q = static_cast<double>(range);
+    const double least = static_cast<double>(minimum);
     scale = static_cast<float>(rate / kReferenceRate);
     for (int row = 0; row <= kResonanceSteps; ++row)
     {
