@@ -1,9 +1,8 @@
 // The drop-down box's Win32 window and menu.
 #include "sonarch/gui/win32/DropDownBox.h"
 
-#include "sonarch/gui/win32/DcGraphics.h"
-#include "sonarch/gui/win32/ImageDrawing.h"
-#include "sonarch/gui/win32/TextDrawing.h"
+#include "sonarch/gui/ControlDrawing.h"
+#include "sonarch/gui/win32/GdiPainter.h"
 
 namespace Sonarch::Gui
 {
@@ -55,19 +54,11 @@ void DropDownBox::onPaint(HDC dc)
     RECT client = {};
     GetClientRect(hwnd, &client);
     const POINT origin = originInParent();
-    {
-        // Deleted before the text is drawn, so GDI+ has flushed the background to the device.
-        const DcGraphics graphics(dc);
-        drawImagePart(graphics.get(), background, 0, 0, origin.x, origin.y, client.right,
-                      client.bottom);
-    }
-    if (model.getCount() > 0)
-    {
-        RECT text = client;
-        text.right = DropDownModel::textRight(client.right);
-        drawText(dc, items[model.getSelected()], font, textColour, text,
-                 DT_SINGLELINE | DT_VCENTER | DT_CENTER);
-    }
+    GdiPainter painter(dc);
+    const char* item = model.getCount() > 0 ? items[model.getSelected()] : nullptr;
+    drawDropDown(painter, background, item, font, textColour,
+                 DropDownModel::textRight(client.right),
+                 {{0, 0, client.right, client.bottom}, origin.x, origin.y});
 }
 
 void DropDownBox::onDestroy()

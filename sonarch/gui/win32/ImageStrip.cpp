@@ -1,6 +1,8 @@
 // Film-strip drawing.
 #include "sonarch/gui/win32/ImageStrip.h"
 
+#include "sonarch/gui/ControlDrawing.h"
+#include "sonarch/gui/win32/GdiPainter.h"
 #include "sonarch/gui/win32/ImageDrawing.h"
 #include "sonarch/gui/win32/OffscreenBitmap.h"
 
@@ -26,9 +28,8 @@ void ImageStrip::drawFrame(int frame, int x, int y, GpGraphics* graphics) const
     {
         return;
     }
-    drawImagePart(composed.getGraphics(), background, 0, 0, x, y, width, height);
-    const PixelRect source = layout.frameRect(frame);
-    drawImagePart(composed.getGraphics(), strip, 0, 0, source.left, source.top, width, height);
+    GdiPainter painter(composed.getGraphics());
+    drawStripFrame(painter, background, strip, layout, frame, {{0, 0, width, height}, x, y});
     composed.drawTo(graphics);
 }
 

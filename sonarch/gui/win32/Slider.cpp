@@ -1,7 +1,9 @@
 // The slider's Win32 window.
 #include "sonarch/gui/win32/Slider.h"
 
+#include "sonarch/gui/ControlDrawing.h"
 #include "sonarch/gui/win32/DcGraphics.h"
+#include "sonarch/gui/win32/GdiPainter.h"
 #include "sonarch/gui/win32/ImageDrawing.h"
 #include "sonarch/gui/win32/OffscreenBitmap.h"
 
@@ -57,11 +59,9 @@ void Slider::onPaint(HDC dc)
         return;
     }
     const POINT origin = originInParent();
-    drawImagePart(composed.getGraphics(), background, 0, 0, origin.x, origin.y, client.right,
-                  client.bottom);
-    const PixelRect place = model.thumbRect();
-    drawImagePart(composed.getGraphics(), thumb, place.left, place.top, 0, 0, place.width(),
-                  place.height());
+    GdiPainter painter(composed.getGraphics());
+    drawSlider(painter, background, thumb, model.thumbRect(),
+               {{0, 0, client.right, client.bottom}, origin.x, origin.y});
     const DcGraphics graphics(dc);
     composed.drawTo(graphics.get());
 }

@@ -31,10 +31,10 @@ bool Control::takeDirty()
     return was;
 }
 
-void Control::paintBackground(Painter& painter, cairo_surface_t* background)
+Gui::ControlPlacement Control::placement() const
 {
-    painter.image(background, place.left, place.top, place.left, place.top, place.width(),
-                  place.height());
+    // The canvas is the panel: a control's place is the same on both.
+    return {place, place.left, place.top};
 }
 
 StripControl::StripControl(int parameterIndexIn, const Gui::PixelRect& placeIn,
@@ -45,10 +45,7 @@ StripControl::StripControl(int parameterIndexIn, const Gui::PixelRect& placeIn,
 
 void StripControl::paintFrame(Painter& painter, cairo_surface_t* background, int frame)
 {
-    paintBackground(painter, background);
-    const Gui::PixelRect source = layout.frameRect(frame);
-    painter.image(strip, place.left, place.top, source.left, source.top, source.width(),
-                  source.height());
+    Gui::drawStripFrame(painter, background, strip, layout, frame, placement());
 }
 
 Knob::Knob(int parameterIndexIn, const Gui::PixelRect& placeIn, cairo_surface_t* stripIn,
@@ -139,10 +136,7 @@ void Slider::setValue(int, float valueNorm)
 
 void Slider::paint(Painter& painter, cairo_surface_t* background)
 {
-    paintBackground(painter, background);
-    const Gui::PixelRect thumbPlace = model.thumbRect();
-    painter.image(thumb, place.left + thumbPlace.left, place.top + thumbPlace.top, 0, 0,
-                  thumbPlace.width(), thumbPlace.height());
+    Gui::drawSlider(painter, background, thumb, model.thumbRect(), placement());
 }
 
 bool Slider::press(unsigned keys, int x, int y)
@@ -188,13 +182,9 @@ void DropDownBox::setValue(int, float valueNorm)
 
 void DropDownBox::paint(Painter& painter, cairo_surface_t* background)
 {
-    paintBackground(painter, background);
-    if (model.getCount() > 0)
-    {
-        Gui::PixelRect text = place;
-        text.right = place.left + Gui::DropDownModel::textRight(place.width());
-        painter.text(getItem(model.getSelected()), font, textColour, text);
-    }
+    const char* item = model.getCount() > 0 ? getItem(model.getSelected()) : nullptr;
+    Gui::drawDropDown(painter, background, item, font, textColour,
+                      Gui::DropDownModel::textRight(place.width()), placement());
 }
 
 bool DropDownBox::choose(int command)

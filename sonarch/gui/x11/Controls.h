@@ -2,6 +2,7 @@
 // and driven by the portable model of its kind.
 #pragma once
 
+#include "sonarch/gui/ControlDrawing.h"
 #include "sonarch/gui/DropDownModel.h"
 #include "sonarch/gui/FontDescription.h"
 #include "sonarch/gui/HoverTracker.h"
@@ -50,7 +51,7 @@ public:
 
 protected:
     void markDirty() { dirty = true; }
-    void paintBackground(Painter& painter, cairo_surface_t* background);
+    Gui::ControlPlacement placement() const;
 
     int parameterIndex;
     Gui::PixelRect place;

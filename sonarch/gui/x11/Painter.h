@@ -32,10 +32,15 @@ cairo_surface_t* decodeBmp(const XLibraries& x, const unsigned char* bytes, std:
 int surfaceWidth(const XLibraries& x, cairo_surface_t* image);
 int surfaceHeight(const XLibraries& x, cairo_surface_t* image);
 
-// One drawing pass on a cairo context it does not own. Coordinates are pixels of the target.
+// One drawing pass on a cairo context it does not own. Coordinates are pixels of the target. It is
+// a Gui::Painter, so the panel's controls are drawn through the portable ControlDrawing.
 class Painter
 {
 public:
+    using Image = cairo_surface_t*;
+    using Font = Gui::FontDescription;
+    using Colour = Rgb;
+
     Painter(const XLibraries& libraries, cairo_t* context) : x(libraries), cr(context) {}
 
     // The part of image at (sourceX, sourceY), width x height, drawn with its alpha at
