@@ -168,6 +168,11 @@ void TavrelView::importMidiLearn()
         return;
     }
     // No chooser program on this machine.
+    openOwnChooser();
+}
+
+void TavrelView::openOwnChooser()
+{
     auto editing = std::make_shared<Sonarch::Gui::MidiLearnEdit>(*midiLearn);
     ownChooserEdit = editing;
     openDialog(makeOwnFileChooser(x, display, getWindow(), "Import MIDI Learn", ".fxb",
@@ -201,4 +206,8 @@ void TavrelView::onIdle()
     }
     // A cancelled chooser shows nothing.
     importEdit.reset();
+    if (state == FileChooser::State::Failed)
+    {
+        openOwnChooser();
+    }
 }

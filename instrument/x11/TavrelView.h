@@ -50,6 +50,8 @@ private:
     bool createControls();
     // Reads the bindings of a bank file; a failure shows in a message.
     void importFile(const std::string& path);
+    // The plug-in's own chooser, where no chooser program is found or the one found fails.
+    void openOwnChooser();
 
     cairo_surface_t* images[kImageCount] = {};
     Sonarch::Gui::FontDescription dropDownFont;

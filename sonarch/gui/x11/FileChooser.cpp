@@ -156,8 +156,14 @@ FileChooser::State FileChooser::poll()
     {
         path.pop_back();
     }
-    const bool chosen = ended > 0 && WIFEXITED(status) && WEXITSTATUS(status) == 0 && !path.empty();
-    return chosen ? State::Chosen : State::Cancelled;
+    // zenity and kdialog end with 1 when cancelled; anything else is a program that did not run
+    // (127: not executable, a library missing; a signal: a crash).
+    const bool exited = ended > 0 && WIFEXITED(status);
+    if (!exited || WEXITSTATUS(status) > 1)
+    {
+        return State::Failed;
+    }
+    return WEXITSTATUS(status) == 0 && !path.empty() ? State::Chosen : State::Cancelled;
 }
 
 } // namespace Sonarch::X11

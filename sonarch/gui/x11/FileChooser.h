@@ -14,7 +14,8 @@ namespace Sonarch::X11
 // Runs a chooser program as a child process and reads the path it prints: the program named by
 // TAVREL_FILE_CHOOSER (given the title and the pattern as its two arguments), else zenity, else
 // kdialog, whichever the machine has. The owner polls it from its idle calls; nothing waits. Where
-// none of them is found, the owner opens the plug-in's own chooser (makeOwnFileChooser).
+// none of them is found, or the program found fails, the owner opens the plug-in's own chooser
+// (makeOwnFileChooser).
 class FileChooser
 {
 public:
@@ -22,7 +23,8 @@ public:
     {
         Running,
         Chosen,    // getPath() holds the file
-        Cancelled, // the user cancelled, or the program failed
+        Cancelled, // the user cancelled: the program ended with status 0 or 1, naming no file
+        Failed,    // the program crashed or ended with another status (it could not run)
     };
 
     FileChooser() = default;

@@ -485,9 +485,25 @@ void checkMenus(HostSession& session)
         CHECK(controllerMovesCutoff(session, 70) == (answer == XK_Escape));
     }
 
+    // A chooser program that fails (here: ends with status 3, as a broken desktop one would) opens
+    // the plug-in's own chooser; Escape closes it with nothing imported.
+    const std::string ownChooser = getenv("TAVREL_FILE_CHOOSER");
+    const std::string failing = artifacts + "/x11-failing-chooser.sh";
+    std::ofstream(failing) << "#!/bin/sh\nexit 3\n";
+    chmod(failing.c_str(), 0755);
+    setenv("TAVREL_FILE_CHOOSER", failing.c_str(), 1);
+    click(session, 20, 15);
+    XWindowAttributes shown = {};
+    CHECK(topWindow(true, &shown) != 0);
+    click(session, shown.x + 30, shown.y + 11 + 20);
+    pump(session, 400);
+    const Window fallback = topWindow(false);
+    CHECK(fallback != 0 && focused() == fallback);
+    press(session, XK_Escape);
+    CHECK(topWindow(false) == 0 && !controllerMovesCutoff(session, 60));
+
     // Without a chooser program the import opens the plug-in's own chooser: the artifacts' folder
     // typed and entered, then the bank file's name typed, and Enter imports it.
-    const std::string ownChooser = getenv("TAVREL_FILE_CHOOSER");
     const char* const pathVariable = getenv("PATH");
     const std::string path = pathVariable != nullptr ? pathVariable : "/usr/bin:/bin";
     unsetenv("TAVREL_FILE_CHOOSER");
