@@ -140,6 +140,9 @@ Window topWindow(bool overrideRedirect, XWindowAttributes* geometry = nullptr)
         {
             if (geometry != nullptr)
             {
+                // The window's own pixel (0, 0), inside its border (x and y are the border's).
+                attributes.x += attributes.border_width;
+                attributes.y += attributes.border_width;
                 *geometry = attributes;
             }
             return window;
