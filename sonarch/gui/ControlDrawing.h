@@ -24,6 +24,17 @@ concept Painter = requires(P& painter, typename P::Image image, const typename P
     painter.text(text, font, colour, rect);
 };
 
+// A painter that also fits a text of a few lines into a box: the lines split at '\n' (and, where
+// the platform wraps, at word breaks), each centred, the block in the middle of the box's height,
+// a line wider than the box narrowed so that nothing leaves it.
+template <class P>
+concept TextBoxPainter = Painter<P> &&
+    requires(P& painter, const typename P::Font& font, typename P::Colour colour, const char* text,
+             const PixelRect& rect)
+{
+    painter.fittedLines(text, font, colour, rect);
+};
+
 // Where a control is drawn: its rectangle on the painter's target, and its top-left corner in the
 // panel background, whose pixels there are the ones behind the control.
 struct ControlPlacement
@@ -78,6 +89,15 @@ void drawDropDown(P& painter, typename P::Image background, const char* item,
         text.right = at.target.left + textRight;
         painter.text(item, font, colour, text);
     }
+}
+
+// A label (the status line): the background, then its text fitted into its whole box.
+template <TextBoxPainter P>
+void drawLabel(P& painter, typename P::Image background, const char* text,
+               const typename P::Font& font, typename P::Colour colour, const ControlPlacement& at)
+{
+    drawBackground(painter, background, at);
+    painter.fittedLines(text, font, colour, at.target);
 }
 
 } // namespace Sonarch::Gui

@@ -26,4 +26,10 @@ void GdiPainter::text(const char* text, HFONT font, COLORREF colour, const Pixel
              DT_SINGLELINE | DT_VCENTER | DT_CENTER);
 }
 
+void GdiPainter::fittedLines(const char* text, HFONT font, COLORREF colour, const PixelRect& rect)
+{
+    drawTextFitted(dc, text, font, colour, {rect.left, rect.top, rect.right, rect.bottom},
+                   boxFormat);
+}
+
 } // namespace Sonarch::Gui

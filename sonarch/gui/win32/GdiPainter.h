@@ -22,16 +22,23 @@ public:
     using Colour = COLORREF;
 
     explicit GdiPainter(GpGraphics* graphicsIn) : graphics(graphicsIn) {}
-    explicit GdiPainter(HDC dcIn) : dc(dcIn) {}
+    // boxFormat: DrawTextA's flags for fittedLines (DT_WORDBREAK wraps; DT_CENTER centres).
+    explicit GdiPainter(HDC dcIn, UINT boxFormatIn = DT_CENTER | DT_WORDBREAK)
+        : dc(dcIn), boxFormat(boxFormatIn)
+    {
+    }
 
     void image(GpImage* image, int targetX, int targetY, int sourceX, int sourceY, int width,
                int height);
     // One line centred in rect, transparent over what is there.
     void text(const char* text, HFONT font, COLORREF colour, const PixelRect& rect);
+    // A text of a few lines fitted into rect (drawTextFitted with the box format).
+    void fittedLines(const char* text, HFONT font, COLORREF colour, const PixelRect& rect);
 
 private:
     GpGraphics* graphics = nullptr;
     HDC dc = nullptr;
+    UINT boxFormat = 0;
 };
 
 } // namespace Sonarch::Gui

@@ -1,9 +1,8 @@
 // The label's Win32 window.
 #include "sonarch/gui/win32/Label.h"
 
-#include "sonarch/gui/win32/DcGraphics.h"
-#include "sonarch/gui/win32/ImageDrawing.h"
-#include "sonarch/gui/win32/TextDrawing.h"
+#include "sonarch/gui/ControlDrawing.h"
+#include "sonarch/gui/win32/GdiPainter.h"
 #include "sonarch/gui/win32/WindowGeometry.h"
 
 #include <algorithm>
@@ -43,12 +42,9 @@ void Label::onPaint(HDC dc)
     RECT client = {};
     GetClientRect(hwnd, &client);
     const POINT origin = windowOriginInParent(hwnd);
-    {
-        const DcGraphics graphics(dc);
-        drawImagePart(graphics.get(), background, 0, 0, origin.x, origin.y, client.right,
-                      client.bottom);
-    }
-    drawTextFitted(dc, text.get(), font, textColour, client, format);
+    GdiPainter painter(dc, format);
+    drawLabel(painter, background, text.get(), font, textColour,
+              {{0, 0, client.right, client.bottom}, origin.x, origin.y});
 }
 
 LRESULT Label::defaultProc(UINT message, WPARAM wParam, LPARAM lParam)

@@ -1,6 +1,7 @@
 // The panel window's base under X11.
 #include "sonarch/gui/x11/View.h"
 
+#include "sonarch/gui/ControlDrawing.h"
 #include "sonarch/gui/MouseKeys.h"
 #include "sonarch/gui/x11/Dialog.h"
 #include "sonarch/midi/ControllerNames.h"
@@ -548,9 +549,8 @@ void View::paintDirty()
     if (statusDirty && statusFont != nullptr)
     {
         statusDirty = false;
-        painter.image(background, statusPlace.left, statusPlace.top, statusPlace.left,
-                      statusPlace.top, statusPlace.width(), statusPlace.height());
-        painter.fittedLines(statusText.get(), *statusFont, statusColour, statusPlace);
+        Gui::drawLabel(painter, background, statusText.get(), *statusFont, statusColour,
+                       {statusPlace, statusPlace.left, statusPlace.top});
         dirty = unite(dirty, statusPlace);
     }
     x.cairo_destroy(cr);

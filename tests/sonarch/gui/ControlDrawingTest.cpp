@@ -57,6 +57,10 @@ struct RasterPainter
             }
         }
     }
+    void fittedLines(const char* text, const int& font, int colour, const PixelRect& rect)
+    {
+        this->text(text, font, colour + 1, rect);
+    }
     void text(const char*, const int&, int colour, const PixelRect& rect)
     {
         for (int y = rect.top; y < rect.bottom; ++y)
@@ -69,7 +73,7 @@ struct RasterPainter
     }
 };
 
-static_assert(Painter<RasterPainter>);
+static_assert(TextBoxPainter<RasterPainter>);
 
 TEST(ControlDrawingTest, EveryKindShowsTheSamePixelsOnThePanelAndInItsOwnTarget)
 {
@@ -119,6 +123,11 @@ TEST(ControlDrawingTest, EveryKindShowsTheSamePixelsOnThePanelAndInItsOwnTarget)
          [](RasterPainter& p, const Grid& bg, const Grid&, const Grid&, const PixelRect&,
             const ControlPlacement& at) { drawDropDown(p, &bg, nullptr, 0, 9, 4, at); },
          {{{0, 0}, 1000 + 12 * 40 + 10}}},
+        {"label",
+         place,
+         [](RasterPainter& p, const Grid& bg, const Grid&, const Grid&, const PixelRect&,
+            const ControlPlacement& at) { drawLabel(p, &bg, "Cutoff", 0, 5, at); },
+         {{{0, 0}, 6}, {{5, 4}, 6}}},
     };
     for (const Case& c : cases)
     {
