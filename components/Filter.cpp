@@ -240,17 +240,31 @@ struct TablePoint
     T fy;
 };
 
-// The place of cutoff c44 (cycles per sample at 44100 Hz) and resonance r; values outside the
-// table's span (NaN included) take its nearest edge, so no index leaves the table.
+// Where cutoff c44 (cycles per sample at 44100 Hz) falls along the table's rows, in columns, and
+// resonance r across them, in rows. Values outside the table's span (NaN included: larger(NaN, 0)
+// is 0) take its nearest edge, and the last column and row stay below their ends, so that neither
+// an entry nor the next one leaves the table.
+template <class T>
+[[gnu::always_inline]] inline T columnPlace(T c44)
+{
+    constexpr float kColumns = static_cast<float>(FilterRateMatch::kCutoffSteps);
+    return smaller(larger(c44 * T(kColumns / FilterRateMatch::kMaxCutoff), T(0.0f)),
+                   T(kColumns - 0.001f));
+}
+
+template <class T>
+[[gnu::always_inline]] inline T rowPlace(T r)
+{
+    constexpr float kRows = static_cast<float>(FilterRateMatch::kResonanceSteps);
+    return smaller(larger(r * T(kRows), T(0.0f)), T(kRows - 0.001f));
+}
+
+// The place of cutoff c44 and resonance r.
 template <class T>
 [[gnu::always_inline]] inline TablePoint<T> tablePoint(T c44, T r)
 {
-    constexpr float kColumns = static_cast<float>(FilterRateMatch::kCutoffSteps);
-    constexpr float kRows = static_cast<float>(FilterRateMatch::kResonanceSteps);
-    // larger(NaN, 0) is 0.
-    const T x = smaller(larger(c44 * T(kColumns / FilterRateMatch::kMaxCutoff), T(0.0f)),
-                        T(kColumns - 0.001f));
-    const T y = smaller(larger(r * T(kRows), T(0.0f)), T(kRows - 0.001f));
+    const T x = columnPlace(c44);
+    const T y = rowPlace(r);
     const T column = toFloat(truncateToInt(x));
     const T row = toFloat(truncateToInt(y));
     // Whole numbers below 2^24 are exact in float: the offset is computed there because the lane
@@ -291,8 +305,7 @@ constexpr int tableFieldOf(int rowField, int mode)
 template <int Mode>
 void blendRow(const FilterRateMatch& match, float r, float* row)
 {
-    constexpr float kRows = static_cast<float>(FilterRateMatch::kResonanceSteps);
-    const float y = smaller(larger(r * kRows, 0.0f), kRows - 0.001f);
+    const float y = rowPlace(r);
     const int below = static_cast<int>(y);
     const float fy = y - static_cast<float>(below);
     constexpr int kFieldsUsed = Mode == Filter::kLowpass ? 2 : kRowFields;
@@ -316,14 +329,11 @@ void blendRow(const FilterRateMatch& match, float r, float* row)
 template <int Mode>
 TableCoefficients<float> rowCoefficients(const FilterRateMatch& match, float r, float c44)
 {
-    constexpr float kRows = static_cast<float>(FilterRateMatch::kResonanceSteps);
-    constexpr float kColumns = static_cast<float>(FilterRateMatch::kCutoffSteps);
     constexpr int kStride = FilterRateMatch::kFields;
-    const float y = smaller(larger(r * kRows, 0.0f), kRows - 0.001f);
+    const float y = rowPlace(r);
     const int below = static_cast<int>(y);
     const float fy = y - static_cast<float>(below);
-    const float x =
-        smaller(larger(c44 * (kColumns / FilterRateMatch::kMaxCutoff), 0.0f), kColumns - 0.001f);
+    const float x = columnPlace(c44);
     const int column = truncateToInt(x);
     const float fx = x - toFloat(column);
     TableCoefficients<float> found = {0.0f, 0.0f, {0.0f, 0.0f, 0.0f}};
@@ -346,9 +356,7 @@ TableCoefficients<float> rowCoefficients(const FilterRateMatch& match, float r, 
 template <int Mode, class T>
 [[gnu::always_inline]] inline TableCoefficients<T> readRow(const KernelSettings<T>& settings, T c44)
 {
-    constexpr float kColumns = static_cast<float>(FilterRateMatch::kCutoffSteps);
-    const T x = smaller(larger(c44 * T(kColumns / FilterRateMatch::kMaxCutoff), T(0.0f)),
-                        T(kColumns - 0.001f));
+    const T x = columnPlace(c44);
     const IntFor<T> column = truncateToInt(x);
     const T fx = x - toFloat(column);
     const IntFor<T> at = settings.rowOffsets + column;
