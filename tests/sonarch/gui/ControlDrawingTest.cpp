@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <functional>
 #include <vector>
 
 using namespace Sonarch::Gui;
@@ -12,148 +14,115 @@ using namespace Sonarch::Gui;
 namespace
 {
 
-// Images are grids of pixel values; 0 is transparent. A text fills its rectangle with its colour.
-struct Grid
+// An image that is its own painter's target. Pixels are ints, 0 transparent; a text fills its box
+// with its colour, a fitted text with its colour + 1.
+struct Raster
 {
-    int width;
-    int height;
-    std::vector<int> pixels;
-    int at(int x, int y) const { return pixels[static_cast<std::size_t>(y * width + x)]; }
-    int& at(int x, int y) { return pixels[static_cast<std::size_t>(y * width + x)]; }
-};
-
-Grid grid(int width, int height, int (*value)(int x, int y))
-{
-    Grid made{width, height, std::vector<int>(static_cast<std::size_t>(width * height))};
-    for (int y = 0; y < height; ++y)
-    {
-        for (int x = 0; x < width; ++x)
-        {
-            made.at(x, y) = value(x, y);
-        }
-    }
-    return made;
-}
-
-struct RasterPainter
-{
-    using Image = const Grid*;
+    using Image = const Raster*;
     using Font = int;
     using Colour = int;
 
-    Grid& target;
-
-    void image(const Grid* image, int targetX, int targetY, int sourceX, int sourceY, int width,
-               int height)
+    Raster(int widthIn, int height, int (*value)(int x, int y))
+        : width(widthIn), pixels(static_cast<std::size_t>(widthIn * height))
     {
-        for (int y = 0; y < height; ++y)
+        for (int i = 0; i < widthIn * height; ++i)
         {
-            for (int x = 0; x < width; ++x)
+            pixels[static_cast<std::size_t>(i)] = value(i % width, i / width);
+        }
+    }
+    int at(int x, int y) const { return pixels[static_cast<std::size_t>(y * width + x)]; }
+    void set(int x, int y, int value) { pixels[static_cast<std::size_t>(y * width + x)] = value; }
+
+    void image(const Raster* from, int targetX, int targetY, int sourceX, int sourceY, int w, int h)
+    {
+        for (int i = 0; i < w * h; ++i)
+        {
+            if (const int pixel = from->at(sourceX + i % w, sourceY + i / w); pixel != 0)
             {
-                if (image->at(sourceX + x, sourceY + y) != 0)
-                {
-                    target.at(targetX + x, targetY + y) = image->at(sourceX + x, sourceY + y);
-                }
+                set(targetX + i % w, targetY + i / w, pixel);
             }
+        }
+    }
+    void text(const char*, const int&, int colour, const PixelRect& r)
+    {
+        for (int i = 0; i < r.width() * r.height(); ++i)
+        {
+            set(r.left + i % r.width(), r.top + i / r.width(), colour);
         }
     }
     void fittedLines(const char* text, const int& font, int colour, const PixelRect& rect)
     {
         this->text(text, font, colour + 1, rect);
     }
-    void text(const char*, const int&, int colour, const PixelRect& rect)
-    {
-        for (int y = rect.top; y < rect.bottom; ++y)
-        {
-            for (int x = rect.left; x < rect.right; ++x)
-            {
-                target.at(x, y) = colour;
-            }
-        }
-    }
+
+    int width;
+    std::vector<int> pixels;
 };
 
-static_assert(TextBoxPainter<RasterPainter>);
+static_assert(TextBoxPainter<Raster>);
+
+int behind(int x, int y)
+{
+    return 1000 + y * 40 + x;
+}
 
 TEST(ControlDrawingTest, EveryKindShowsTheSamePixelsOnThePanelAndInItsOwnTarget)
 {
-    const Grid panel = grid(40, 30, [](int x, int y) { return 1000 + y * 40 + x; });
-    // Two 6 x 5 frames with a transparent hole in the middle; frame 1's pixels are 2.
-    const Grid strip =
-        grid(6, 10, [](int x, int y) { return x == 3 && y % 5 == 2 ? 0 : 1 + y / 5; });
-    const Grid thumb = grid(4, 3, [](int x, int y) { return x == 0 && y == 0 ? 0 : 7; });
-    const PixelRect place = {10, 12, 16, 17};
-    const PixelRect sliderPlace = {20, 4, 24, 24};
-    const PixelRect thumbPlace = {0, 9, 4, 12};
-
+    const Raster panel(40, 30, behind);
+    // Two 6 x 5 frames with a transparent pixel at (3, 2); frame 1's pixels are 2.
+    const Raster strip(6, 10, [](int x, int y) { return x == 3 && y % 5 == 2 ? 0 : 1 + y / 5; });
+    const Raster thumb(4, 3, [](int x, int y) { return x + y == 0 ? 0 : 7; });
+    const StripLayout layout(2, 6, 10);
     struct Case
     {
         const char* name;
         PixelRect place;
-        void (*draw)(RasterPainter&, const Grid&, const Grid&, const Grid&, const PixelRect&,
-                     const ControlPlacement&);
-        // Pixels in the control's own coordinates and what they show.
-        std::vector<std::pair<std::pair<int, int>, int>> expected;
+        std::function<void(Raster&, const ControlPlacement&)> draw;
+        std::vector<std::array<int, 3>> expected; // x, y in the control, and the value there
     };
+    const PixelRect place = {10, 12, 16, 17};
     const std::vector<Case> cases = {
         {"knob frame 1",
          place,
-         [](RasterPainter& p, const Grid& bg, const Grid& s, const Grid&, const PixelRect&,
-            const ControlPlacement& at)
-         { drawStripFrame(p, &bg, &s, StripLayout(2, 6, 10), 1, at); },
-         {{{0, 0}, 2}, {{3, 2}, 1000 + 14 * 40 + 13}, {{5, 4}, 2}}},
-        {"frame beyond the strip shows the last",
-         place,
-         [](RasterPainter& p, const Grid& bg, const Grid& s, const Grid&, const PixelRect&,
-            const ControlPlacement& at)
-         { drawStripFrame(p, &bg, &s, StripLayout(2, 6, 10), 5, at); },
-         {{{1, 1}, 2}}},
+         [&](auto& p, auto& at) { drawStripFrame(p, &panel, &strip, layout, 1, at); },
+         {{0, 0, 2}, {3, 2, behind(13, 14)}, {5, 4, 2}}},
         {"slider",
-         sliderPlace,
-         [](RasterPainter& p, const Grid& bg, const Grid&, const Grid& t, const PixelRect& thumbAt,
-            const ControlPlacement& at) { drawSlider(p, &bg, &t, thumbAt, at); },
-         {{{0, 8}, 1000 + 12 * 40 + 20}, {{0, 9}, 1000 + 13 * 40 + 20}, {{1, 9}, 7}, {{3, 11}, 7}}},
+         {20, 4, 24, 24},
+         [&](auto& p, auto& at) {
+             drawSlider(p, &panel, &thumb, {0, 9, 4, 12}, at);
+         },
+         {{0, 8, behind(20, 12)}, {0, 9, behind(20, 13)}, {1, 9, 7}, {3, 11, 7}}},
         {"drop-down",
          place,
-         [](RasterPainter& p, const Grid& bg, const Grid&, const Grid&, const PixelRect&,
-            const ControlPlacement& at) { drawDropDown(p, &bg, "Saw", 0, 9, 4, at); },
-         {{{0, 0}, 9}, {{3, 4}, 9}, {{4, 0}, 1000 + 12 * 40 + 14}}},
+         [&](auto& p, auto& at) { drawDropDown(p, &panel, "Saw", 0, 9, 4, at); },
+         {{0, 0, 9}, {3, 4, 9}, {4, 0, behind(14, 12)}}},
         {"drop-down without items",
          place,
-         [](RasterPainter& p, const Grid& bg, const Grid&, const Grid&, const PixelRect&,
-            const ControlPlacement& at) { drawDropDown(p, &bg, nullptr, 0, 9, 4, at); },
-         {{{0, 0}, 1000 + 12 * 40 + 10}}},
+         [&](auto& p, auto& at) { drawDropDown(p, &panel, nullptr, 0, 9, 4, at); },
+         {{0, 0, behind(10, 12)}}},
         {"label",
          place,
-         [](RasterPainter& p, const Grid& bg, const Grid&, const Grid&, const PixelRect&,
-            const ControlPlacement& at) { drawLabel(p, &bg, "Cutoff", 0, 5, at); },
-         {{{0, 0}, 6}, {{5, 4}, 6}}},
+         [&](auto& p, auto& at) { drawLabel(p, &panel, "Cutoff", 0, 5, at); },
+         {{0, 0, 6}, {5, 4, 6}}},
     };
     for (const Case& c : cases)
     {
         SCOPED_TRACE(c.name);
         const int width = c.place.width();
-        const int height = c.place.height();
-        Grid canvas = grid(40, 30, [](int, int) { return 0; });
-        RasterPainter onCanvas{canvas};
-        c.draw(onCanvas, panel, strip, thumb, thumbPlace, {c.place, c.place.left, c.place.top});
-        Grid own = grid(width, height, [](int, int) { return 0; });
-        RasterPainter inOwn{own};
-        c.draw(inOwn, panel, strip, thumb, thumbPlace,
-               {{0, 0, width, height}, c.place.left, c.place.top});
-        for (int y = 0; y < height; ++y)
+        Raster canvas(40, 30, [](int, int) { return 0; });
+        c.draw(canvas, {c.place, c.place.left, c.place.top});
+        Raster own(width, c.place.height(), [](int, int) { return 0; });
+        c.draw(own, {{0, 0, width, c.place.height()}, c.place.left, c.place.top});
+        for (std::size_t i = 0; i < own.pixels.size(); ++i)
         {
-            for (int x = 0; x < width; ++x)
-            {
-                ASSERT_EQ(own.at(x, y), canvas.at(c.place.left + x, c.place.top + y))
-                    << x << ", " << y;
-            }
+            const int x = static_cast<int>(i) % width;
+            const int y = static_cast<int>(i) / width;
+            ASSERT_EQ(own.at(x, y), canvas.at(c.place.left + x, c.place.top + y));
         }
         EXPECT_EQ(canvas.at(c.place.left - 1, c.place.top), 0) << "drawn outside its place";
-        for (const auto& [point, value] : c.expected)
+        for (const auto& [x, y, value] : c.expected)
         {
-            EXPECT_EQ(own.at(point.first, point.second), value)
-                << point.first << ", " << point.second;
+            EXPECT_EQ(own.at(x, y), value) << x << ", " << y;
         }
     }
 }
