@@ -3,6 +3,7 @@
 // and where, from the controls' portable models.
 #pragma once
 
+#include "sonarch/gui/DropDownModel.h"
 #include "sonarch/gui/PixelRect.h"
 #include "sonarch/gui/StripLayout.h"
 
@@ -75,18 +76,18 @@ void drawSlider(P& painter, typename P::Image background, typename P::Image thum
                   thumbPlace.width(), thumbPlace.height());
 }
 
-// A drop-down box: the background, then the chosen item centred in the part left of the arrow
-// (DropDownModel::textRight). A null item draws the background only.
+// A drop-down box: the background, then the chosen item centred in the part left of the arrow.
+// A null item draws the background only.
 template <Painter P>
 void drawDropDown(P& painter, typename P::Image background, const char* item,
-                  const typename P::Font& font, typename P::Colour colour, int textRight,
+                  const typename P::Font& font, typename P::Colour colour,
                   const ControlPlacement& at)
 {
     drawBackground(painter, background, at);
     if (item != nullptr)
     {
         PixelRect text = at.target;
-        text.right = at.target.left + textRight;
+        text.right = at.target.left + DropDownModel::textRight(at.target.width());
         painter.text(item, font, colour, text);
     }
 }

@@ -57,7 +57,6 @@ void DropDownBox::onPaint(HDC dc)
     GdiPainter painter(dc);
     const char* item = model.getCount() > 0 ? items[model.getSelected()] : nullptr;
     drawDropDown(painter, background, item, font, textColour,
-                 DropDownModel::textRight(client.right),
                  {{0, 0, client.right, client.bottom}, origin.x, origin.y});
 }
 

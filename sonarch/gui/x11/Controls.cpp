@@ -183,8 +183,7 @@ void DropDownBox::setValue(int, float valueNorm)
 void DropDownBox::paint(Painter& painter, cairo_surface_t* background)
 {
     const char* item = model.getCount() > 0 ? getItem(model.getSelected()) : nullptr;
-    Gui::drawDropDown(painter, background, item, font, textColour,
-                      Gui::DropDownModel::textRight(place.width()), placement());
+    Gui::drawDropDown(painter, background, item, font, textColour, placement());
 }
 
 bool DropDownBox::choose(int command)

@@ -81,6 +81,8 @@ TEST(ControlDrawingTest, EveryKindShowsTheSamePixelsOnThePanelAndInItsOwnTarget)
         std::vector<std::array<int, 3>> expected; // x, y in the control, and the value there
     };
     const PixelRect place = {10, 12, 16, 17};
+    // 12 wide: the text ends 8 pixels short, left of the arrow.
+    const PixelRect box = {10, 12, 22, 17};
     const std::vector<Case> cases = {
         {"knob frame 1",
          place,
@@ -93,12 +95,12 @@ TEST(ControlDrawingTest, EveryKindShowsTheSamePixelsOnThePanelAndInItsOwnTarget)
          },
          {{0, 8, behind(20, 12)}, {0, 9, behind(20, 13)}, {1, 9, 7}, {3, 11, 7}}},
         {"drop-down",
-         place,
-         [&](auto& p, auto& at) { drawDropDown(p, &panel, "Saw", 0, 9, 4, at); },
+         box,
+         [&](auto& p, auto& at) { drawDropDown(p, &panel, "Saw", 0, 9, at); },
          {{0, 0, 9}, {3, 4, 9}, {4, 0, behind(14, 12)}}},
         {"drop-down without items",
-         place,
-         [&](auto& p, auto& at) { drawDropDown(p, &panel, nullptr, 0, 9, 4, at); },
+         box,
+         [&](auto& p, auto& at) { drawDropDown(p, &panel, nullptr, 0, 9, at); },
          {{0, 0, behind(10, 12)}}},
         {"label",
          place,
